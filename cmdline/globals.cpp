@@ -1,0 +1,5 @@
+#include "cmdline/globals.h"
+
+std::u16string WorkingDir;
+std::u16string ScriptFolder;
+bool AppOnly = false;

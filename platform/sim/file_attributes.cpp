@@ -1,0 +1,57 @@
+#include "platform/sim/file_attributes.h"
+
+#include <vector>
+
+#include "platform/sim/host_text.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/sqlite_db.h"
+
+namespace platform::sim {
+
+namespace {
+
+sqlite3* Db() { return Machine::Current().Db(); }
+
+// Rows of the path itself and of everything below it.
+const char kBelow[] = "path = ?1 OR substr(path, 1, length(?1) + 1) = ?1 || '\\'";
+
+}  // namespace
+
+void CreateFileAttributesSchema(sqlite3* db) {
+    Exec(db, "CREATE TABLE IF NOT EXISTS file_attributes(path TEXT PRIMARY KEY, attributes INTEGER NOT NULL)");
+}
+
+std::optional<Dword> StoredAttributes(const std::u16string& fullPath) {
+    Statement s(Db(), "SELECT attributes FROM file_attributes WHERE path = ?");
+    s.Bind(1, FoldKey(fullPath));
+    if (!s.Step()) return std::nullopt;
+    return static_cast<Dword>(s.Int(0));
+}
+
+void StoreAttributes(const std::u16string& fullPath, Dword attributes) {
+    Statement s(Db(), "INSERT OR REPLACE INTO file_attributes(path, attributes) VALUES(?, ?)");
+    s.Bind(1, FoldKey(fullPath)).Bind(2, attributes).Run();
+}
+
+void ForgetAttributes(const std::u16string& fullPath) {
+    std::string sql = std::string("DELETE FROM file_attributes WHERE ") + kBelow;
+    Statement s(Db(), sql.c_str());
+    s.Bind(1, FoldKey(fullPath)).Run();
+}
+
+void MoveAttributes(const std::u16string& from, const std::u16string& to) {
+    std::string oldKey = FoldKey(from);
+    std::string newKey = FoldKey(to);
+    Transaction t(Db());
+    {
+        std::string drop = std::string("DELETE FROM file_attributes WHERE ") + kBelow;
+        Statement s(Db(), drop.c_str());
+        s.Bind(1, newKey).Run();
+    }
+    std::string sql = std::string("UPDATE file_attributes SET path = ?2 || substr(path, length(?1) + 1) WHERE ") + kBelow;
+    Statement s(Db(), sql.c_str());
+    s.Bind(1, oldKey).Bind(2, newKey).Run();
+    t.Commit();
+}
+
+}  // namespace platform::sim

@@ -1,0 +1,24 @@
+#pragma once
+// The commands of winsim, the tool of the simulated machine. Each takes the words
+// after its name and returns the tool's exit code; messages go to standard error.
+
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+using Args = std::vector<std::string>;
+
+int InitCommand(const std::string& prefix, const Args& args);
+int RunCommand(const Args& args);
+// reg query|set|delete|export|import
+int RegCommand(const Args& args);
+int InfoCommand(const Args& args);
+int PathCommand(const Args& args);
+int SnapshotCommand(const std::string& prefix, const Args& args);
+int DiffCommand(const std::string& prefix, const Args& args);
+
+// Prints "winsim: <message>" on standard error; returns the exit code for bad input.
+int Usage(const std::string& message);
+
+}  // namespace winsim
