@@ -8,10 +8,13 @@ namespace platform {
 
 using win32::W;
 
+// The caller's size goes through, so that the platform checks it as it does for any
+// caller; the copy has room for the extended form too, which the platform also accepts.
 bool GetVersionExW(OsVersionInfoW* info) {
-    OSVERSIONINFOW v{};
-    v.dwOSVersionInfoSize = sizeof v;
-    if (!::GetVersionExW(&v)) return false;
+    OSVERSIONINFOEXW ex{};
+    ex.dwOSVersionInfoSize = info->osVersionInfoSize;
+    if (!::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&ex))) return false;
+    const OSVERSIONINFOEXW& v = ex;
     info->majorVersion = v.dwMajorVersion;
     info->minorVersion = v.dwMinorVersion;
     info->buildNumber = v.dwBuildNumber;
@@ -22,9 +25,10 @@ bool GetVersionExW(OsVersionInfoW* info) {
 }
 
 bool GetVersionExA(OsVersionInfoA* info) {
-    OSVERSIONINFOA v{};
-    v.dwOSVersionInfoSize = sizeof v;
-    if (!::GetVersionExA(&v)) return false;
+    OSVERSIONINFOEXA ex{};
+    ex.dwOSVersionInfoSize = info->osVersionInfoSize;
+    if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&ex))) return false;
+    const OSVERSIONINFOEXA& v = ex;
     info->majorVersion = v.dwMajorVersion;
     info->minorVersion = v.dwMinorVersion;
     info->buildNumber = v.dwBuildNumber;
@@ -35,8 +39,12 @@ bool GetVersionExA(OsVersionInfoA* info) {
 
 Dword GetWindowsDirectoryW(char16_t* buffer, Dword size) { return ::GetWindowsDirectoryW(W(buffer), size); }
 Dword GetSystemDirectoryW(char16_t* buffer, Dword size) { return ::GetSystemDirectoryW(W(buffer), size); }
+Dword GetSystemWow64DirectoryW(char16_t* buffer, Dword size) { return ::GetSystemWow64DirectoryW(W(buffer), size); }
 
 LangId GetUserDefaultLangID() { return ::GetUserDefaultLangID(); }
+
+Lcid GetThreadLocale() { return ::GetThreadLocale(); }
+bool SetThreadLocale(Lcid locale) { return ::SetThreadLocale(locale) != FALSE; }
 
 void GetLocalTime(SystemTime* time) {
     SYSTEMTIME t;

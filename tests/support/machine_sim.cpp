@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/sim/machine.h"
+#include "platform/sim/sqlite_db.h"
 #include "tests/support/test_machine.h"
 
 namespace testsupport {
@@ -38,6 +39,26 @@ bool UnderWine() { return false; }
 
 void SetMachineSetting(const std::string& name, const std::string& value) {
     platform::sim::Machine::Current().SetSetting(name, value);
+}
+
+ScopedMachineSetting::ScopedMachineSetting(const std::string& name, const std::string& value)
+    : name_(name) {
+    platform::sim::Machine& machine = platform::sim::Machine::Current();
+    platform::sim::Statement s(machine.Db(), "SELECT value FROM settings WHERE name = ?");
+    s.Bind(1, name);
+    if (s.Step()) previous_ = s.Text(0);
+    machine.SetSetting(name, value);
+}
+
+ScopedMachineSetting::~ScopedMachineSetting() {
+    platform::sim::Machine& machine = platform::sim::Machine::Current();
+    if (previous_) {
+        machine.SetSetting(name_, *previous_);
+        return;
+    }
+    platform::sim::Statement s(machine.Db(), "DELETE FROM settings WHERE name = ?");
+    s.Bind(1, name_).Run();
+    machine.ReloadSettings();
 }
 
 }  // namespace testsupport

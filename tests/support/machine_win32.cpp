@@ -18,4 +18,7 @@ bool UnderWine() {
 }
 void SetMachineSetting(const std::string&, const std::string&) { std::abort(); }
 
+ScopedMachineSetting::ScopedMachineSetting(const std::string&, const std::string&) { std::abort(); }
+ScopedMachineSetting::~ScopedMachineSetting() = default;
+
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 // change (administrator or not, the Windows version) are offered here; under Wine the
 // tests that need them are skipped.
 
+#include <optional>
 #include <string>
 
 namespace testsupport {
@@ -19,6 +20,20 @@ bool UnderWine();
 // Whether machine settings can be changed (the simulated machine only).
 bool CanChangeMachine();
 void SetMachineSetting(const std::string& name, const std::string& value);
+
+// Changes a machine setting for the life of the object and then puts back the value it
+// had, also when the test stops early at a failed assertion.
+class ScopedMachineSetting {
+public:
+    ScopedMachineSetting(const std::string& name, const std::string& value);
+    ~ScopedMachineSetting();
+    ScopedMachineSetting(const ScopedMachineSetting&) = delete;
+    ScopedMachineSetting& operator=(const ScopedMachineSetting&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
+};
 
 // A new empty folder on drive C: for one test, as a Windows path without a final
 // backslash.
