@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "cmdline/entry_run.h"
 #include "cmdline/globals.h"
 #include "cmdline/reg_message.h"
 #include "cmdline/setup_result.h"
 #include "devmgr/adapter_state.h"
+#include "driverinf/driver_inf.h"
 #include "log/log.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
@@ -19,37 +21,12 @@
 #include "util/file_services.h"
 #include "util/os_info.h"
 #include "util/path_text.h"
+#include "util/shared_dlls.h"
 
 namespace {
 
 // The exception record of a run starts out naming the entry itself.
 constexpr int kEntryLine = 0;
-
-struct EntryRun {
-    int32_t code = SetupErrorUnknown;
-    BasicException error{__FILE__, kEntryLine};
-    std::u16string message;
-    std::u16string logPath;
-    std::u16string commandLine;
-    std::vector<std::u16string> args;
-    bool uninstalling = false;
-};
-
-// Commands and their arguments are compared without regard to case.
-bool SameText(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? static_cast<char16_t>(a[i] + 32) : a[i];
-        char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? static_cast<char16_t>(b[i] + 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// Option tokens count wherever they stand in the raw command line, case-sensitively.
-bool HasToken(const EntryRun& run, std::u16string_view token) {
-    return run.commandLine.find(token) != std::u16string::npos;
-}
 
 // Code 103 has no name; its field stays empty so that a caller splitting the line on
 // commas still finds every field in its place.
@@ -100,51 +77,18 @@ bool IsAdapterCommand(const std::u16string& command) {
            SameText(command, u"enabledriver");
 }
 
-// FIXME: the script is read for its [Install] DriverInf and companion INFs once the
-// INF reader exists; until then only its presence is checked, so that a missing
-// script ends the run as it will then.
-void OpenSetupScript(const std::u16string& scriptPath) {
-    platform::Handle file = platform::CreateFileW(scriptPath.c_str(), platform::kGenericRead,
-                                                  platform::kFileShareRead, platform::kOpenExisting,
-                                                  platform::kFileAttributeNormal);
-    if (file == platform::InvalidHandle()) {
-        platform::Dword error = platform::GetLastError();
-        LogPrint(0, u"Failed to open \"%s\"\n", scriptPath);
-        THROW_BASIC_DESC(scriptPath, error);
+// After a failed command: every transaction rolled back, and the setup's own
+// reference restored when an uninstall had already given it up.
+void RecoverFromFailure(EntryRun& run) {
+    try {
+        run.root.RollbackAll();
+        if (run.uninstalling) AddSharedDllRef(u"QlnSetup", false, SharedDllNote::Resetting);
+    } catch (const BasicException& e) {
+        LogPrint(0, u"Error: file \"%S\", line %d, desc \"%s\" last error: %d\n", e.file, e.line,
+                 e.description.value_or(u""), e.lastError);
+    } catch (const std::bad_alloc&) {
+        LogPrint(0, u"Memory allocation error\n");
     }
-    platform::CloseHandle(file);
-}
-
-// FIXME: the section walk and the commit of these commands are not built yet; the
-// command fails as an internal error naming itself rather than pass as done.
-[[noreturn]] void CommandNotAvailable(const std::u16string& command) {
-    LogPrint(0, u"Command '%s' is not available in this build.\n", command);
-    THROW_BASIC_DESC(command, 0);
-}
-
-void RunCommand(EntryRun& run, const std::u16string& command) {
-    if (SameText(command, u"install") || SameText(command, u"apponly_install") ||
-        SameText(command, u"driveronly_install")) {
-        if (SameText(command, u"install")) {
-            LogPrint(2, u"kavrin start installing.\n");
-        } else if (SameText(command, u"apponly_install")) {
-            LogPrint(2, u"kavrin start installing app only.\n");
-            AppOnly = true;
-        } else {
-            LogPrint(2, u"kavrin start installing driver only.\n");
-        }
-        CommandNotAvailable(command);
-    }
-    if (SameText(command, u"upgrade")) {
-        LogPrint(2, u"kavrin start upgrading.\n");
-        CommandNotAvailable(command);
-    }
-    if (SameText(command, u"uninstall")) {
-        LogPrint(2, u"kavrin start uninstalling.\n");
-        CommandNotAvailable(command);
-    }
-    LogPrint(0, u"Invalid arguments\n");
-    run.code = SetupErrorInvalidArguments;
 }
 
 int FinalReport(EntryRun& run) {
@@ -163,7 +107,7 @@ int FinalReport(EntryRun& run) {
 }  // namespace
 
 int RunSetupCommand() {
-    EntryRun run;
+    EntryRun run(BasicException(__FILE__, kEntryLine));
 
     // Start-up checks.
     run.logPath = CombinePath(GetTempFolder(), u"dravik.log");
@@ -173,6 +117,7 @@ int RunSetupCommand() {
     if (IsWow64()) return EarlyEnd(run, SetupErrorPlatform, __LINE__);
     PrintStatusLine(u"Version,1,%s\n", kProgramVersion);
     const int osIndex = SetupGetRunningWinVer();
+    run.osIndex = osIndex;
     if (!IsNtPlatform() || osIndex < OsWin2000) {
         LogPrint(0, u"Win2K or higher required.\n");
         return EarlyEnd(run, SetupErrorPlatform, __LINE__);
@@ -201,16 +146,38 @@ int RunSetupCommand() {
             std::u16string scriptPath =
                 CombinePath(folder, SameText(command, u"driveronly_install") ? u"kavrind.ini" : u"kavrin.ini");
             LogPrint(0, u"Using ini file: \"%s\"\n", scriptPath);
-            OpenSetupScript(scriptPath);
+            run.script.Open(scriptPath, GetUiLanguage());
+            std::u16string driverInf;
+            if (run.script.GetLineText(u"Install", u"DriverInf", driverInf) != InfFound) {
+                return EarlyEnd(run, SetupErrorNoConfigFile, __LINE__);
+            }
+            run.root.driverInfName = GetFileNamePart(driverInf);
+            // The companion packages lie beside the driver package's folder.
+            std::u16string base = GetDirectoryPart(CombinePath(WorkingDir, GetDirectoryPart(driverInf)));
+            run.virtualAdapterInf = CombinePath(base, u"VWL\\qlnvwl.inf");
+            run.filterDriverInf = CombinePath(base, u"QLNIS\\qlnis.inf");
+            if (osIndex == OsVistaOrLater) {
+                for (const std::u16string* inf : {&run.virtualAdapterInf, &run.filterDriverInf}) {
+                    if (FileExists(*inf)) run.check.Open(*inf, GetUiLanguage());
+                }
+            }
         }
+    } catch (const BasicException& e) {
+        // The log names what could not be read (the script's path, mostly).
+        LogPrint(0, u"Error: file \"%S\", line %d, desc \"%s\" last error: %d\n", e.file, e.line,
+                 e.description.value_or(u""), e.lastError);
+        return EarlyEnd(run, SetupErrorNoConfigFile, __LINE__);
     } catch (...) {
         return EarlyEnd(run, SetupErrorNoConfigFile, __LINE__);
     }
 
-    // Phase B: the command itself.
+    // Phase B: the command itself. A failure rolls back what was done.
     if (argumentsValid) {
+        bool failed = true;
         try {
             RunCommand(run, command);
+            RunFirewallStep(run, command);
+            failed = false;
         } catch (const BasicException& e) {
             LogPrint(0, u"Error: file \"%S\", line %d, desc \"%s\" last error: %d\n", e.file, e.line,
                      e.description.value_or(u""), e.lastError);
@@ -223,7 +190,7 @@ int RunSetupCommand() {
             LogPrint(0, u"Unknown error\n");
             run.code = SetupErrorUnknown;
         }
+        if (failed) RecoverFromFailure(run);
     }
-    (void)osIndex;
     return FinalReport(run);
 }

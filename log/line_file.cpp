@@ -63,7 +63,7 @@ int LineFile::ReadLine(std::u16string& text) {
     }
     // A malformed sequence cuts the line there; the line is still delivered.
     text.clear();
-    Utf8ToUtf16(line, &text);
+    lastLineMalformed_ = Utf8ToUtf16(line, &text) != 0;
     size_t rest = dataEnd_ - (scan_ + 1);
     std::memmove(buffer_.data(), buffer_.data() + scan_ + 1, rest);
     dataEnd_ = rest;

@@ -37,6 +37,11 @@ public:
     bool IsOpen() const { return handle_ != nullptr; }
     // The read buffer's size in bytes (0 before the first Open).
     size_t BufferCapacity() const { return buffer_.size(); }
+    // Whether the last line delivered was cut before malformed UTF-8.
+    bool LastLineMalformed() const { return lastLineMalformed_; }
+    // Whether bytes without a final line feed wait in the buffer (at the end of the
+    // data: a record whose writing was cut off).
+    bool HasUnfinishedLine() const { return dataEnd_ > 0; }
 
 private:
     int Fill();
@@ -46,4 +51,5 @@ private:
     std::vector<char> buffer_;
     size_t dataEnd_ = 0;
     size_t scan_ = 0;
+    bool lastLineMalformed_ = false;
 };

@@ -14,6 +14,7 @@ constexpr Dword kErrInvalidHandle = 6;
 constexpr Dword kErrNotEnoughMemory = 8;
 constexpr Dword kErrNotSameDevice = 17;
 constexpr Dword kErrNoMoreFiles = 18;
+constexpr Dword kErrInvalidData = 13;
 constexpr Dword kErrSharingViolation = 32;
 constexpr Dword kErrHandleEof = 38;
 constexpr Dword kErrNotSupported = 50;

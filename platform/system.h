@@ -33,8 +33,15 @@ bool GetVersionExA(OsVersionInfoA* info);
 // Buffer-sized as GetTempPathW.
 Dword GetWindowsDirectoryW(char16_t* buffer, Dword size);
 Dword GetSystemDirectoryW(char16_t* buffer, Dword size);
+// The folder of 32-bit system files on a 64-bit Windows (SysWOW64).
+Dword GetSystemWow64DirectoryW(char16_t* buffer, Dword size);
 
 LangId GetUserDefaultLangID();
+
+// The thread's locale (it chooses, among others, the Strings section of an INF).
+using Lcid = uint32_t;
+Lcid GetThreadLocale();
+bool SetThreadLocale(Lcid locale);
 
 void GetLocalTime(SystemTime* time);
 void Sleep(Dword milliseconds);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds kavrin and winsim for the host and runs kavrin on a fresh simulated
-# Windows machine: what it prints, its exit code, and what it changed there.
+# Builds kavrin and winsim for the host and installs the sample package
+# (examples/wlan-package) on a fresh simulated Windows machine, then uninstalls it:
+# the protocol lines kavrin prints, and what each run changed on the machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,19 +11,32 @@ cmake --build build-demo -j2 --target kavrin winsim >/dev/null
 
 machine=$(mktemp -d)/machine
 winsim() { build-demo/bin/winsim --prefix "$machine" "$@"; }
-winsim init
-mkdir -p "$(winsim path 'C:\pkg')"
+# Waits (the clean-up's pause) take a thousandth of their time.
+winsim init --time-scale 0.001
+package=$(winsim path 'C:\pkg')
+mkdir -p "$package"
+cp -r examples/wlan-package/. "$package/"
 ln -s "$PWD/build-demo/bin/kavrin" "$(winsim path 'C:\pkg\kavrin64.exe')"
-winsim snapshot before
 
-echo "== kavrin64.exe (no command) on a fresh machine at $machine"
-set +e
-winsim run 'C:\pkg\kavrin64.exe'
-code=$?
-set -e
-echo "== exit code: $code"
-echo "== what changed on the machine"
+run() {
+  echo "== kavrin64.exe $*"
+  set +e
+  winsim run 'C:\pkg\kavrin64.exe' "$@"
+  echo "== exit code: $?"
+  set -e
+}
+
+winsim snapshot before
+run apponly_install 'C:\pkg'
+echo "== what the install changed"
+winsim diff before
+winsim snapshot installed
+run uninstall 'C:\pkg'
+echo "== what the uninstall changed"
+winsim diff installed
+echo "== what is left of the package after both"
 winsim diff before
 log="$(winsim info temp_dir)\\dravik.log"
 echo "== the log, $log"
 cat "$(winsim path "$log")"
+echo "== the machine: $machine"

@@ -6,11 +6,12 @@
 # `wine` call fail.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libsqlite3-dev googletest libgtest-dev)
+packages=(cmake ninja-build g++ libsqlite3-dev libmspack-dev googletest libgtest-dev)
 if [ "${1:-}" != "--host" ]; then
   packages+=(
     clang libclang-rt-14-dev
-    sqlite3 libmspack-dev
+    sqlite3
+    gcab mscompress
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686

@@ -14,7 +14,9 @@
 #include "platform/files.h"
 #include "platform/sim/dos_wildcard.h"
 #include "platform/sim/fail.h"
+#include "platform/sim/faults.h"
 #include "platform/sim/file_attributes.h"
+#include "platform/sim/file_locks.h"
 #include "platform/sim/handles.h"
 #include "platform/sim/host_errors.h"
 #include "platform/sim/host_text.h"
@@ -190,6 +192,7 @@ using namespace sim;
 
 Handle CreateFileW(const char16_t* path, Dword access, Dword shareMode, Dword creation,
                    Dword /*flagsAndAttributes*/) {
+    if (Dword fault = InjectFault("CreateFileW")) return Fail(fault, InvalidHandle());
     Target t;
     if (!Resolve(path, &t)) return InvalidHandle();
     if (!t.path.parentExists) return Fail(kErrPathNotFound, InvalidHandle());
@@ -226,6 +229,9 @@ Handle CreateFileW(const char16_t* path, Dword access, Dword shareMode, Dword cr
     if (existed && SharingConflict(folded, access, shareMode)) {
         return Fail(kErrSharingViolation, InvalidHandle());
     }
+    if (existed && (write || truncates || WantsDelete(access))) {
+        if (Dword held = LockError(t.full)) return Fail(held, InvalidHandle());
+    }
     bool read = WantsRead(access);
     flags |= (read && write) ? O_RDWR : write ? O_WRONLY : O_RDONLY;
     if ((access & kFileAppendData) && !(access & (kGenericWrite | 0x2))) flags |= O_APPEND;
@@ -244,6 +250,7 @@ Handle CreateFileW(const char16_t* path, Dword access, Dword shareMode, Dword cr
 }
 
 bool ReadFile(Handle file, void* buffer, Dword toRead, Dword* read) {
+    if (Dword fault = InjectFault("ReadFile")) return Fail(fault);
     if (read) *read = 0;
     FileObject* f = GetHandle<FileObject>(file);
     if (!f) return Fail(kErrInvalidHandle);
@@ -258,6 +265,7 @@ bool ReadFile(Handle file, void* buffer, Dword toRead, Dword* read) {
 }
 
 bool WriteFile(Handle file, const void* buffer, Dword toWrite, Dword* written) {
+    if (Dword fault = InjectFault("WriteFile")) return Fail(fault);
     if (written) *written = 0;
     FileObject* f = GetHandle<FileObject>(file);
     if (!f) return Fail(kErrInvalidHandle);
@@ -278,6 +286,7 @@ bool WriteFile(Handle file, const void* buffer, Dword toWrite, Dword* written) {
 }
 
 bool FlushFileBuffers(Handle file) {
+    if (Dword fault = InjectFault("FlushFileBuffers")) return Fail(fault);
     FileObject* f = GetHandle<FileObject>(file);
     if (!f) return Fail(kErrInvalidHandle);
     if (!f->ownsFd) return true;
@@ -286,6 +295,7 @@ bool FlushFileBuffers(Handle file) {
 }
 
 bool SetFilePointerEx(Handle file, int64_t distance, int64_t* newPosition, Dword method) {
+    if (Dword fault = InjectFault("SetFilePointerEx")) return Fail(fault);
     FileObject* f = GetHandle<FileObject>(file);
     if (!f) return Fail(kErrInvalidHandle);
     int whence = method == kFileBegin ? SEEK_SET : method == kFileCurrent ? SEEK_CUR : method == kFileEnd ? SEEK_END : -1;
@@ -326,11 +336,13 @@ Handle GetStdHandle(Dword which) {
 }
 
 bool DeleteFileW(const char16_t* path) {
+    if (Dword fault = InjectFault("DeleteFileW")) return Fail(fault);
     Target t;
     if (!Resolve(path, &t)) return false;
     if (!t.path.exists) return Fail(t.path.parentExists ? kErrFileNotFound : kErrPathNotFound);
     if (IsDirectory(t.path.host)) return Fail(kErrAccessDenied);
     if (IsReadOnly(t.full)) return Fail(kErrAccessDenied);
+    if (Dword held = LockError(t.full)) return Fail(held);
     if (HeldWithoutDeleteSharing(Fold(t.full))) return Fail(kErrSharingViolation);
     if (::unlink(t.path.host.c_str()) != 0) return Fail(ErrorFromErrno(errno));
     ForgetAttributes(t.full);
@@ -338,6 +350,7 @@ bool DeleteFileW(const char16_t* path) {
 }
 
 bool CreateDirectoryW(const char16_t* path) {
+    if (Dword fault = InjectFault("CreateDirectoryW")) return Fail(fault);
     Target t;
     if (!Resolve(path, &t)) return false;
     if (t.path.exists) return Fail(kErrAlreadyExists);
@@ -348,6 +361,7 @@ bool CreateDirectoryW(const char16_t* path) {
 }
 
 bool RemoveDirectoryW(const char16_t* path) {
+    if (Dword fault = InjectFault("RemoveDirectoryW")) return Fail(fault);
     Target t;
     if (!Resolve(path, &t)) return false;
     if (!t.path.exists) return Fail(t.path.parentExists ? kErrFileNotFound : kErrPathNotFound);
@@ -361,6 +375,7 @@ bool RemoveDirectoryW(const char16_t* path) {
 }
 
 int SHCreateDirectoryExW(const char16_t* path) {
+    if (Dword fault = InjectFault("SHCreateDirectoryExW")) return Fail(fault, static_cast<int>(fault));
     std::u16string_view given(path ? path : u"");
     bool absolute = (given.size() >= 3 && given[1] == u':' && (given[2] == u'\\' || given[2] == u'/')) ||
                     (given.size() >= 2 && given[0] == u'\\' && given[1] == u'\\');
@@ -407,6 +422,7 @@ Dword GetFileAttributesW(const char16_t* path) {
 }
 
 bool SetFileAttributesW(const char16_t* path, Dword attributes) {
+    if (Dword fault = InjectFault("SetFileAttributesW")) return Fail(fault);
     Target t;
     if (!Resolve(path, &t)) return false;
     if (!t.path.exists) return Fail(t.path.parentExists ? kErrFileNotFound : kErrPathNotFound);
@@ -417,6 +433,7 @@ bool SetFileAttributesW(const char16_t* path, Dword attributes) {
 }
 
 bool MoveFileExW(const char16_t* existing, const char16_t* target, Dword flags) {
+    if (Dword fault = InjectFault("MoveFileExW")) return Fail(fault);
     Target from;
     if (!Resolve(existing, &from)) return false;
     if (flags & kMoveFileDelayUntilReboot) {
@@ -437,17 +454,27 @@ bool MoveFileExW(const char16_t* existing, const char16_t* target, Dword flags) 
         if (IsDirectory(to.path.host) || sourceIsDirectory) return Fail(kErrAccessDenied);
         if (IsReadOnly(to.full)) return Fail(kErrAccessDenied);
         if (HeldWithoutDeleteSharing(Fold(to.full))) return Fail(kErrAccessDenied);
+        if (Dword held = LockError(to.full)) return Fail(held);
     }
     if (HeldWithoutDeleteSharing(Fold(from.full))) return Fail(kErrSharingViolation);
+    if (Dword held = LockError(from.full)) return Fail(held);
     if (Fold(from.full.substr(0, 2)) != Fold(to.full.substr(0, 2))) {
         if (!(flags & kMoveFileCopyAllowed) || sourceIsDirectory) return Fail(kErrNotSameDevice);
         Dword error = 0;
         if (!CopyHostFile(from.path.host, to.path.host, &error)) return Fail(error);
         ::unlink(from.path.host.c_str());
-    } else if (::rename(from.path.host.c_str(), to.path.host.c_str()) != 0) {
-        return Fail(ErrorFromErrno(errno));
+    } else {
+        std::string toHost = to.path.host;
+        if (sameName) {
+            // Only the case of the name changes: the host name is written as given.
+            std::u16string folder, name;
+            SplitLastName(to.full, &folder, &name);
+            toHost = toHost.substr(0, toHost.find_last_of('/') + 1) + ToHost(name);
+        }
+        if (::rename(from.path.host.c_str(), toHost.c_str()) != 0) return Fail(ErrorFromErrno(errno));
     }
-    MoveAttributes(from.full, to.full);
+    // Attributes are kept by folded name, so a change of case alone leaves them in place.
+    if (!sameName) MoveAttributes(from.full, to.full);
     if (flags & kMoveFileWriteThrough) {
         SyncFolderOf(to.path.host);
         SyncFolderOf(from.path.host);
@@ -457,6 +484,7 @@ bool MoveFileExW(const char16_t* existing, const char16_t* target, Dword flags) 
 }
 
 bool CopyFileW(const char16_t* existing, const char16_t* target, bool failIfExists) {
+    if (Dword fault = InjectFault("CopyFileW")) return Fail(fault);
     Target from;
     if (!Resolve(existing, &from)) return false;
     if (!from.path.exists) return Fail(from.path.parentExists ? kErrFileNotFound : kErrPathNotFound);
@@ -468,6 +496,7 @@ bool CopyFileW(const char16_t* existing, const char16_t* target, bool failIfExis
         if (failIfExists) return Fail(kErrFileExists);
         if (IsDirectory(to.path.host) || IsReadOnly(to.full)) return Fail(kErrAccessDenied);
         if (SharingConflict(Fold(to.full), kGenericWrite, 0)) return Fail(kErrSharingViolation);
+        if (Dword held = LockError(to.full)) return Fail(held);
     }
     if (SharingConflict(Fold(from.full), kGenericRead, kFileShareRead)) return Fail(kErrSharingViolation);
     Dword error = 0;
@@ -483,6 +512,7 @@ bool CopyFileW(const char16_t* existing, const char16_t* target, bool failIfExis
 }
 
 Handle FindFirstFileW(const char16_t* pattern, FindData* data) {
+    if (Dword fault = InjectFault("FindFirstFileW")) return Fail(fault, InvalidHandle());
     std::u16string_view given(pattern ? pattern : u"");
     if (given.empty()) return Fail(kErrFileNotFound, InvalidHandle());
     // A pattern that ends in a separator names no entry.
@@ -491,6 +521,13 @@ Handle FindFirstFileW(const char16_t* pattern, FindData* data) {
     std::u16string folder, name;
     SplitLastName(full, &folder, &name);
     if (name.empty()) return Fail(kErrFileNotFound, InvalidHandle());
+    // A pattern's last name is a mask, not a path name: its trailing dots mean something
+    // ("*." matches names without an extension), so the path rules must not strip them.
+    size_t cut = given.find_last_of(u"\\/");
+    std::u16string_view mask = cut != std::u16string_view::npos ? given.substr(cut + 1)
+                               : given.size() >= 2 && given[1] == u':' ? given.substr(2)
+                                                                        : given;
+    if (HasWildcards(mask)) name = mask;
     Target dir;
     if (!Resolve(folder.c_str(), &dir)) return InvalidHandle();
     if (!dir.path.exists || !IsDirectory(dir.path.host)) return Fail(kErrPathNotFound, InvalidHandle());
@@ -575,6 +612,7 @@ Dword GetCurrentDirectoryW(Dword bufferLength, char16_t* buffer) {
 
 unsigned GetTempFileNameW(const char16_t* folder, const char16_t* prefix, unsigned unique,
                           char16_t* buffer) {
+    if (Dword fault = InjectFault("GetTempFileNameW")) return Fail(fault, 0u);
     std::u16string base = folder ? folder : u"";
     if (!base.empty() && base.back() != u'\\') base += u'\\';
     if (base.size() > kMaxPath - 14) return Fail(kErrBufferOverflow, 0u);

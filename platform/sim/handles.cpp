@@ -41,6 +41,7 @@ T* GetHandle(Handle handle) {
 template FileObject* GetHandle<FileObject>(Handle);
 template SearchObject* GetHandle<SearchObject>(Handle);
 template TokenObject* GetHandle<TokenObject>(Handle);
+template ProcessObject* GetHandle<ProcessObject>(Handle);
 
 bool RemoveHandle(Handle handle) {
     auto it = Table().find(reinterpret_cast<uintptr_t>(handle));

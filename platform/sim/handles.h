@@ -29,7 +29,14 @@ struct TokenObject {
     bool impersonation = false;
 };
 
-using KernelObject = std::variant<FileObject, SearchObject, TokenObject>;
+// A started program; its process handle and its thread handle share it.
+struct ChildProcess;
+struct ProcessObject {
+    std::shared_ptr<ChildProcess> child;
+    bool isThread = false;
+};
+
+using KernelObject = std::variant<FileObject, SearchObject, TokenObject, ProcessObject>;
 
 Handle AddHandle(KernelObject object);
 // The object behind a handle when it is of kind T; null otherwise (bad handle).

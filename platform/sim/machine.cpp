@@ -13,6 +13,9 @@
 
 namespace platform::sim {
 
+// Defined in machine_init.cpp: the tables, folders and registry keys of a fresh machine.
+void CreateMachineSchema(sqlite3* db);
+
 namespace {
 
 const char kDbName[] = "machine.db";
@@ -144,6 +147,8 @@ std::unique_ptr<Machine> Machine::Open(const std::string& prefix, std::string* e
     std::free(real);
     try {
         Exec(db, "PRAGMA synchronous = NORMAL");
+        // A machine made by an earlier winsim gains the tables added since.
+        CreateMachineSchema(db);
         machine->ReloadSettings();
     } catch (const DbError& e) {
         if (error) *error = "the machine database at " + prefix + " cannot be read: " + e.message;
@@ -192,8 +197,6 @@ void WriteSettings(sqlite3* db, const MachineSettings& s) {
     put("temp_dir", ToHost(s.tempDir));
 }
 
-// Defined in machine_init.cpp: the tables, folders and registry keys of a fresh machine.
-void CreateMachineSchema(sqlite3* db);
 bool PopulateMachine(const std::string& prefix, sqlite3* db, const MachineSettings& settings,
                      std::string* error);
 

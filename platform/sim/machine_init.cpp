@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/sim/faults.h"
 #include "platform/sim/file_attributes.h"
+#include "platform/sim/file_locks.h"
 #include "platform/sim/host_text.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/registry_store.h"
@@ -180,6 +182,8 @@ void CreateMachineSchema(sqlite3* db) {
     Exec(db, "CREATE TABLE IF NOT EXISTS waits(id INTEGER PRIMARY KEY, program TEXT NOT NULL, milliseconds INTEGER NOT NULL)");
     reg::CreateSchema(db);
     CreateFileAttributesSchema(db);
+    CreateFaultSchema(db);
+    CreateFileLockSchema(db);
 }
 
 bool PopulateMachine(const std::string& prefix, sqlite3* db, const MachineSettings& settings,

@@ -36,6 +36,15 @@ Dword ExitCodeOfSignal(int signal) {
     }
 }
 
+// A host executable or a script with an interpreter line.
+bool LooksLikeProgram(const std::string& host) {
+    char magic[4] = {};
+    std::ifstream in(host, std::ios::binary);
+    in.read(magic, sizeof magic);
+    return (in.gcount() == 4 && std::memcmp(magic, "\x7f" "ELF", 4) == 0) ||
+           (in.gcount() >= 2 && magic[0] == '#' && magic[1] == '!');
+}
+
 std::string NewExitCodeFile() {
     std::string folder = Machine::Current().Prefix() + "/run";
     ::mkdir(folder.c_str(), 0755);
@@ -54,8 +63,16 @@ Dword StartProgram(const std::u16string& imagePath, const std::u16string& comman
     HostPath image;
     if (Dword error = MapPath(imagePath, &image)) return error;
     struct stat st;
-    if (!image.exists || ::stat(image.host.c_str(), &st) != 0) return kErrFileNotFound;
-    if (!S_ISREG(st.st_mode) || ::access(image.host.c_str(), X_OK) != 0) return kErrAccessDenied;
+    if (!image.exists) return image.parentExists ? kErrFileNotFound : kErrPathNotFound;
+    if (::stat(image.host.c_str(), &st) != 0) return kErrFileNotFound;
+    if (!S_ISREG(st.st_mode)) return kErrAccessDenied;
+    if (::access(image.host.c_str(), X_OK) != 0) {
+        // A copy of a program made on the machine (CopyFile) is still a program, though
+        // the host copy lost its permission to run.
+        if (!LooksLikeProgram(image.host) || ::chmod(image.host.c_str(), st.st_mode | 0111) != 0) {
+            return kErrAccessDenied;
+        }
+    }
     std::u16string cwd = FullWindowsPath(currentDirectory);
     if (cwd.size() > 3 && cwd.back() == u'\\') cwd.pop_back();
     HostPath cwdHost;
@@ -98,10 +115,9 @@ Dword StartProgram(const std::u16string& imagePath, const std::u16string& comman
     return 0;
 }
 
-Dword WaitForProgram(const StartedProgram& started) {
-    int status = 0;
-    while (::waitpid(started.pid, &status, 0) < 0 && errno == EINTR) {
-    }
+namespace {
+
+Dword ExitCodeOf(int status, const StartedProgram& started) {
     Dword code;
     if (WIFEXITED(status)) {
         code = static_cast<Dword>(WEXITSTATUS(status));
@@ -119,6 +135,25 @@ Dword WaitForProgram(const StartedProgram& started) {
         std::remove(started.exitCodeFile.c_str());
     }
     return code;
+}
+
+}  // namespace
+
+Dword WaitForProgram(const StartedProgram& started) {
+    int status = 0;
+    while (::waitpid(started.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return ExitCodeOf(status, started);
+}
+
+bool ProgramEnded(const StartedProgram& started, Dword* exitCode) {
+    int status = 0;
+    pid_t ended;
+    while ((ended = ::waitpid(started.pid, &status, WNOHANG)) < 0 && errno == EINTR) {
+    }
+    if (ended != started.pid) return false;
+    *exitCode = ExitCodeOf(status, started);
+    return true;
 }
 
 }  // namespace platform::sim

@@ -27,5 +27,7 @@ Dword StartProgram(const std::u16string& imagePath, const std::u16string& comman
 
 // Waits for the program's end; its full 32-bit exit code.
 Dword WaitForProgram(const StartedProgram& started);
+// Whether the program has ended, without waiting; its exit code then.
+bool ProgramEnded(const StartedProgram& started, Dword* exitCode);
 
 }  // namespace platform::sim

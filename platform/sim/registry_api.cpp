@@ -6,6 +6,7 @@
 
 #include "platform/errors.h"
 #include "platform/registry.h"
+#include "platform/sim/faults.h"
 #include "platform/sim/host_text.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/process_bits.h"
@@ -107,6 +108,7 @@ using namespace sim;
 LStatus RegOpenKeyExW(HKey key, const char16_t* subKey, Dword /*options*/, Dword access,
                       HKey* result) {
     *result = nullptr;
+    if (Dword fault = InjectFault("RegOpenKeyExW")) return static_cast<LStatus>(fault);
     return Guarded([&]() -> LStatus {
         OpenKey base;
         if (LStatus s = Lookup(key, &base)) return s;
@@ -123,6 +125,7 @@ LStatus RegOpenKeyExW(HKey key, const char16_t* subKey, Dword /*options*/, Dword
 LStatus RegCreateKeyExW(HKey key, const char16_t* subKey, Dword /*options*/, Dword access,
                         HKey* result, Dword* disposition) {
     *result = nullptr;
+    if (Dword fault = InjectFault("RegCreateKeyExW")) return static_cast<LStatus>(fault);
     return Guarded([&]() -> LStatus {
         OpenKey base;
         if (LStatus s = Lookup(key, &base)) return s;
@@ -152,6 +155,7 @@ LStatus RegCloseKey(HKey key) {
 
 LStatus RegSetValueExW(HKey key, const char16_t* valueName, Dword type, const void* data,
                        Dword size) {
+    if (Dword fault = InjectFault("RegSetValueExW")) return static_cast<LStatus>(fault);
     return Guarded([&]() -> LStatus {
         OpenKey k;
         if (LStatus s = Lookup(key, &k)) return s;
@@ -166,6 +170,7 @@ LStatus RegSetValueExW(HKey key, const char16_t* valueName, Dword type, const vo
 
 LStatus RegQueryValueExW(HKey key, const char16_t* valueName, Dword* type, void* data,
                          Dword* size) {
+    if (Dword fault = InjectFault("RegQueryValueExW")) return static_cast<LStatus>(fault);
     return Guarded([&]() -> LStatus {
         OpenKey k;
         if (LStatus s = Lookup(key, &k)) return s;
@@ -236,6 +241,7 @@ LStatus RegEnumValueW(HKey key, Dword index, char16_t* name, Dword* nameLength, 
 }
 
 LStatus RegDeleteKeyExW(HKey key, const char16_t* subKey, Dword access) {
+    if (Dword fault = InjectFault("RegDeleteKeyExW")) return static_cast<LStatus>(fault);
     return Guarded([&]() -> LStatus {
         OpenKey base;
         if (LStatus s = Lookup(key, &base)) return s;
@@ -258,6 +264,7 @@ LStatus RegDeleteKeyExW(HKey key, const char16_t* subKey, Dword access) {
 }
 
 LStatus RegDeleteValueW(HKey key, const char16_t* valueName) {
+    if (Dword fault = InjectFault("RegDeleteValueW")) return static_cast<LStatus>(fault);
     return Guarded([&]() -> LStatus {
         OpenKey k;
         if (LStatus s = Lookup(key, &k)) return s;

@@ -69,7 +69,30 @@ Dword GetSystemDirectoryW(char16_t* buffer, Dword size) {
     return CopyOut(sim::Machine::Current().Settings().systemDir, buffer, size);
 }
 
+Dword GetSystemWow64DirectoryW(char16_t* buffer, Dword size) {
+    // The simulated machines are 64-bit: their 32-bit system files lie beside System32.
+    const sim::MachineSettings& s = sim::Machine::Current().Settings();
+    if (s.osPlatform != kVerPlatformWin32Nt || s.osMajor < 5) return sim::Fail(120 /* not implemented */, Dword{0});
+    return CopyOut(s.windowsDir + u"\\SysWOW64", buffer, size);
+}
+
 LangId GetUserDefaultLangID() { return sim::Machine::Current().Settings().langId; }
+
+namespace {
+// 0 until set: the user's default locale.
+thread_local Lcid threadLocale = 0;
+}  // namespace
+
+Lcid GetThreadLocale() {
+    return threadLocale ? threadLocale : sim::Machine::Current().Settings().langId;
+}
+
+bool SetThreadLocale(Lcid locale) {
+    // A locale id is a language in the low 16 bits and a sort id in bits 16 to 19.
+    if ((locale & 0xFFFF) == 0 || (locale >> 20) != 0) return sim::Fail(kErrInvalidParameter);
+    threadLocale = locale;
+    return true;
+}
 
 void GetLocalTime(SystemTime* out) {
     struct timespec now;

@@ -1,10 +1,10 @@
 #include "platform/files.h"
 
-#include <shlobj.h>
-
 #include <cstring>
 
 #include "platform/win32/win32.h"
+
+#include <shlobj.h>  // after <windows.h>
 
 namespace platform {
 

@@ -14,6 +14,7 @@ using scenario::RunResult;
 
 const std::string kVersionLine = "Version,1,5.18.402 (r382716)\r\n";
 const char kMessageKey[] = "HKCU\\Software\\QlnSetup";
+const std::string kSignature = "[Version]\r\nSignature=\"$Windows NT$\"\r\n";
 
 class WineEnvironment : public testing::Environment {
 public:
@@ -73,7 +74,11 @@ TEST_P(EntryTest, UnrecognisedCommandOpensTheScriptFirst) {
         << std::string(message->begin(), message->end());
     EXPECT_NE(std::string::npos, machine_->LogText().find("Using ini file: \"C:\\pkg\\kavrin.ini\"\r\n"));
 
-    machine_->WriteFile("C:\\pkg\\kavrin.ini", "[Install]\r\nDriverInf=x.inf\r\n");
+    // A script without [Install] DriverInf is no script of ours.
+    machine_->WriteFile("C:\\pkg\\kavrin.ini", kSignature + "[Install]\r\nCopyFiles=x\r\n");
+    EXPECT_EQ(100, machine_->RunKavrin({"bogus", "C:\\pkg"}).exitCode);
+
+    machine_->WriteFile("C:\\pkg\\kavrin.ini", kSignature + "[Install]\r\nDriverInf=x.inf\r\n");
     RunResult rejected = machine_->RunKavrin({"bogus", "C:\\pkg"});
     EXPECT_EQ(102, rejected.exitCode);
     EXPECT_EQ(kVersionLine + "Result,102,SetupErrorInvalidArguments,,\r\n", rejected.out);

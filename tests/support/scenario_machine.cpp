@@ -84,9 +84,13 @@ public:
     }
     std::string Name() const override { return "sim"; }
     RunResult RunKavrin(const std::vector<std::string>& args) override {
-        std::vector<std::string> argv = {Winsim(), "--prefix", prefix_, "run", "C:\\pkg\\kavrin64.exe"};
+        return RunProgram("C:\\pkg\\kavrin64.exe", args, {});
+    }
+    RunResult RunProgram(const std::string& windowsPath, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& env) override {
+        std::vector<std::string> argv = {Winsim(), "--prefix", prefix_, "run", windowsPath};
         argv.insert(argv.end(), args.begin(), args.end());
-        return RunProcess(argv);
+        return RunProcess(argv, env);
     }
     std::string HostPath(const std::string& windowsPath) const override {
         return DrivePath(prefix_ + "/drive_c", windowsPath);
@@ -98,7 +102,11 @@ public:
         return StringFromExport(r.out, value);
     }
     void SetStringValue(const std::string& key, const std::string& value, const std::string& data) override {
-        RunProcess({Winsim(), "--prefix", prefix_, "reg", "set", key, value, "REG_SZ", data});
+        SetValue(key, value, "REG_SZ", data);
+    }
+    void SetValue(const std::string& key, const std::string& value, const std::string& type,
+                  const std::string& data) override {
+        RunProcess({Winsim(), "--prefix", prefix_, "reg", "set", key, value, type, data});
     }
     const std::string& Prefix() const { return prefix_; }
 
@@ -135,9 +143,15 @@ public:
     }
     std::string Name() const override { return "wine"; }
     RunResult RunKavrin(const std::vector<std::string>& args) override {
-        std::vector<std::string> argv = {"wine", "C:\\pkg\\kavrin64.exe"};
+        return RunProgram("C:\\pkg\\kavrin64.exe", args, {});
+    }
+    RunResult RunProgram(const std::string& windowsPath, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& env) override {
+        std::vector<std::string> argv = {"wine", windowsPath};
         argv.insert(argv.end(), args.begin(), args.end());
-        return RunProcess(argv, WineEnv());
+        std::map<std::string, std::string> all = WineEnv();
+        for (const auto& [name, text] : env) all[name] = text;
+        return RunProcess(argv, all);
     }
     std::string HostPath(const std::string& windowsPath) const override {
         // Wine keeps the case of the names it was given; the scenarios use Wine's own.
@@ -152,7 +166,11 @@ public:
         return StringFromExport(ReadHostFile(file), value);
     }
     void SetStringValue(const std::string& key, const std::string& value, const std::string& data) override {
-        RunProcess({"wine", "reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", data, "/f"}, WineEnv());
+        SetValue(key, value, "REG_SZ", data);
+    }
+    void SetValue(const std::string& key, const std::string& value, const std::string& type,
+                  const std::string& data) override {
+        RunProcess({"wine", "reg", "add", key, "/v", value, "/t", type, "/d", data, "/f"}, WineEnv());
     }
 
 private:

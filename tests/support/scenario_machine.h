@@ -31,6 +31,10 @@ public:
     virtual std::string Name() const = 0;
     // Runs C:\pkg\kavrin64.exe with these arguments.
     virtual RunResult RunKavrin(const std::vector<std::string>& args) = 0;
+    // Runs a program of the machine, with environment variables added to those its
+    // programs see (Wine: the Windows environment; the simulated machine: the host's).
+    virtual RunResult RunProgram(const std::string& windowsPath, const std::vector<std::string>& args,
+                                 const std::map<std::string, std::string>& env = {}) = 0;
     // The host path of a Windows path on drive C: (which may not exist).
     virtual std::string HostPath(const std::string& windowsPath) const = 0;
     // The machine's temporary folder (a Windows path without final backslash).
@@ -38,6 +42,9 @@ public:
     // A string value of the registry, read through the machine's own registry tool.
     virtual std::optional<std::u16string> StringValue(const std::string& key, const std::string& value) = 0;
     virtual void SetStringValue(const std::string& key, const std::string& value, const std::string& data) = 0;
+    // Sets a value of a type named as the reg tool names it (REG_DWORD...).
+    virtual void SetValue(const std::string& key, const std::string& value, const std::string& type,
+                          const std::string& data) = 0;
 
     std::string ReadFile(const std::string& windowsPath) const;
     void WriteFile(const std::string& windowsPath, const std::string& bytes) const;

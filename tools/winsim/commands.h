@@ -17,6 +17,13 @@ int InfoCommand(const Args& args);
 int PathCommand(const Args& args);
 int SnapshotCommand(const std::string& prefix, const Args& args);
 int DiffCommand(const std::string& prefix, const Args& args);
+// window add CLASS TITLE | window list
+int WindowCommand(const Args& args);
+// file lock WINPATH [--error N] | file unlock WINPATH
+int FileCommand(const Args& args);
+// fault add OP N ERROR | fault list | fault clear
+int FaultCommand(const Args& args);
+int RebootCommand(const Args& args);
 
 // Prints "winsim: <message>" on standard error; returns the exit code for bad input.
 int Usage(const std::string& message);

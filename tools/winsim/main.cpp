@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "tools/winsim/commands.h"
 
@@ -33,7 +34,21 @@ const char kHelp[] =
     "  info [NAME]                            the machine's settings, or one of them\n"
     "  path WINPATH                           the host path behind a Windows path\n"
     "  snapshot NAME                          remember the machine's files and registry\n"
-    "  diff NAME                              what changed since the snapshot\n";
+    "  diff NAME                              what changed since the snapshot\n"
+    "  window add CLASS TITLE                 stage a top-level window (prints its handle)\n"
+    "  window list                            the staged windows: handle, visible or hidden,\n"
+    "                                         class, title\n"
+    "  file lock WINPATH [--error N]          hold a file in use (writing, moving, deleting\n"
+    "                                         it fails with N, 5 access denied by default)\n"
+    "  file unlock WINPATH                    let go of it\n"
+    "  fault add OP N ERROR                   the Nth call of OP in each program fails\n"
+    "  fault list | fault clear               the operations, the plan and the calls programs\n"
+    "                                         made under it; empty both\n"
+    "  reboot                                 carry out the moves deferred to a restart;\n"
+    "                                         drop held files and staged windows\n"
+    "\n"
+    "Texts the machine's programs send to the debugger output are appended to\n"
+    "DIR/debug-output.log.\n";
 
 }  // namespace
 
@@ -59,11 +74,17 @@ int main(int argc, char** argv) {
     std::string error;
     if (!platform::sim::Machine::Open(prefix, &error)) return winsim::Usage(error);
     ::setenv("WINSIM_PREFIX", prefix.c_str(), 1);
+    // The tool works on the machine; the machine's fault plan is for its programs.
+    platform::sim::DisableFaults();
     if (command == "run") return winsim::RunCommand(args);
     if (command == "reg") return winsim::RegCommand(args);
     if (command == "info") return winsim::InfoCommand(args);
     if (command == "path") return winsim::PathCommand(args);
     if (command == "snapshot") return winsim::SnapshotCommand(prefix, args);
     if (command == "diff") return winsim::DiffCommand(prefix, args);
+    if (command == "window") return winsim::WindowCommand(args);
+    if (command == "file") return winsim::FileCommand(args);
+    if (command == "fault") return winsim::FaultCommand(args);
+    if (command == "reboot") return winsim::RebootCommand(args);
     return winsim::Usage("unknown command '" + command + "' (see winsim --help)");
 }

@@ -32,7 +32,7 @@ int RunCommand(const Args& args) {
     StartedProgram started;
     if (platform::Dword error = StartProgram(program, commandLine, cwd, hostArgs, &started)) {
         std::fprintf(stderr, "winsim: cannot run %s: %s\n", ToHost(program).c_str(),
-                     error == 2 ? "no such program on the machine"
+                     error == 2 || error == 3 ? "no such program on the machine"
                      : error == 267 ? "the current folder does not exist"
                                     : "not a program that can run");
         return 127;
