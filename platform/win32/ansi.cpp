@@ -8,22 +8,6 @@ namespace platform {
 
 static HKEY K(HKey k) { return reinterpret_cast<HKEY>(k); }
 
-static void FromWin32(const WIN32_FIND_DATAA& in, FindDataA* out) {
-    auto time = [](const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    out->fileAttributes = in.dwFileAttributes;
-    out->creationTime = time(in.ftCreationTime);
-    out->lastAccessTime = time(in.ftLastAccessTime);
-    out->lastWriteTime = time(in.ftLastWriteTime);
-    out->fileSizeHigh = in.nFileSizeHigh;
-    out->fileSizeLow = in.nFileSizeLow;
-    out->reserved0 = in.dwReserved0;
-    out->reserved1 = in.dwReserved1;
-    static_assert(sizeof(out->fileName) == sizeof(in.cFileName));
-    static_assert(sizeof(out->alternateFileName) == sizeof(in.cAlternateFileName));
-    std::memcpy(out->fileName, in.cFileName, sizeof(out->fileName));
-    std::memcpy(out->alternateFileName, in.cAlternateFileName, sizeof(out->alternateFileName));
-}
-
 std::vector<std::string> MainArgumentsA(int argc, char** argv) {
     // The C runtime has split the command line already, in the ANSI code page.
     return std::vector<std::string>(argv, argv + argc);
@@ -44,14 +28,14 @@ bool CopyFileA(const char* existing, const char* target, bool failIfExists) {
 Handle FindFirstFileA(const char* pattern, FindDataA* data) {
     WIN32_FIND_DATAA found;
     HANDLE h = ::FindFirstFileA(pattern, &found);
-    if (h != INVALID_HANDLE_VALUE) FromWin32(found, data);
+    if (h != INVALID_HANDLE_VALUE) win32::CopyFindData(found, data);
     return reinterpret_cast<Handle>(h);
 }
 
 bool FindNextFileA(Handle search, FindDataA* data) {
     WIN32_FIND_DATAA found;
     if (!::FindNextFileA(reinterpret_cast<HANDLE>(search), &found)) return false;
-    FromWin32(found, data);
+    win32::CopyFindData(found, data);
     return true;
 }
 

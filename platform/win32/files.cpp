@@ -69,35 +69,17 @@ bool CopyFileW(const char16_t* existing, const char16_t* target, bool failIfExis
     return ::CopyFileW(W(existing), W(target), failIfExists) != FALSE;
 }
 
-static void FromWin32(const WIN32_FIND_DATAW& in, FindData* out) {
-    auto time = [](const FILETIME& t) {
-        return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
-    out->fileAttributes = in.dwFileAttributes;
-    out->creationTime = time(in.ftCreationTime);
-    out->lastAccessTime = time(in.ftLastAccessTime);
-    out->lastWriteTime = time(in.ftLastWriteTime);
-    out->fileSizeHigh = in.nFileSizeHigh;
-    out->fileSizeLow = in.nFileSizeLow;
-    out->reserved0 = in.dwReserved0;
-    out->reserved1 = in.dwReserved1;
-    static_assert(sizeof(out->fileName) == sizeof(in.cFileName));
-    static_assert(sizeof(out->alternateFileName) == sizeof(in.cAlternateFileName));
-    std::memcpy(out->fileName, in.cFileName, sizeof(out->fileName));
-    std::memcpy(out->alternateFileName, in.cAlternateFileName, sizeof(out->alternateFileName));
-}
-
 Handle FindFirstFileW(const char16_t* pattern, FindData* data) {
     WIN32_FIND_DATAW found;
     HANDLE h = ::FindFirstFileW(W(pattern), &found);
-    if (h != INVALID_HANDLE_VALUE) FromWin32(found, data);
+    if (h != INVALID_HANDLE_VALUE) win32::CopyFindData(found, data);
     return P(h);
 }
 
 bool FindNextFileW(Handle search, FindData* data) {
     WIN32_FIND_DATAW found;
     if (!::FindNextFileW(H(search), &found)) return false;
-    FromWin32(found, data);
+    win32::CopyFindData(found, data);
     return true;
 }
 

@@ -19,14 +19,8 @@ const char kApp[] = "C:\\Program Files\\Quillon\\Wireless";
 class InstallTest : public testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
-        if (GetParam() == "sim") {
-            machine_ = scenario::NewSimMachine({{"--time-scale", "0"}});
-        } else {
-            machine_ = scenario::NewWineMachine();
-            if (!machine_) GTEST_SKIP() << "Wine: " << scenario::WineUnavailableReason();
-            // The run's one prefix is shared: what an earlier scenario installed goes.
-            std::filesystem::remove_all(machine_->HostPath("C:\\Program Files\\Quillon"));
-        }
+        machine_ = scenario::MachineFor(GetParam(), {{"--time-scale", "0"}});
+        if (!machine_) GTEST_SKIP() << "Wine: " << scenario::WineUnavailableReason();
         scenario::CopyFolder(*machine_, scenario::FixturePath("package"), "C:\\pkg");
     }
     std::unique_ptr<Machine> machine_;

@@ -17,13 +17,8 @@ using scenario::RunResult;
 class SamplePackageTest : public testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
-        if (GetParam() == "sim") {
-            machine_ = scenario::NewSimMachine({{"--time-scale", "0"}});
-        } else {
-            machine_ = scenario::NewWineMachine();
-            if (!machine_) GTEST_SKIP() << "Wine: " << scenario::WineUnavailableReason();
-            std::filesystem::remove_all(machine_->HostPath("C:\\Program Files\\Quillon"));
-        }
+        machine_ = scenario::MachineFor(GetParam(), {{"--time-scale", "0"}});
+        if (!machine_) GTEST_SKIP() << "Wine: " << scenario::WineUnavailableReason();
         scenario::CopyFolder(*machine_, std::string(KAVRIN_SOURCE_DIR) + "/examples/wlan-package", "C:\\pkg");
     }
     std::unique_ptr<Machine> machine_;

@@ -39,6 +39,13 @@ std::map<std::string, std::string> TreeOf(const Machine& machine, const std::str
     return tree;
 }
 
+std::unique_ptr<Machine> MachineFor(const std::string& kind, const SimOptions& options) {
+    if (kind == "sim") return NewSimMachine(options);
+    std::unique_ptr<Machine> machine = NewWineMachine();
+    if (machine) fs::remove_all(machine->HostPath("C:\\Program Files\\Quillon"));
+    return machine;
+}
+
 RunResult Winsim(const Machine& machine, const std::vector<std::string>& args) {
     std::string driveC = machine.HostPath("C:\\");
     std::string prefix = fs::path(driveC).parent_path().parent_path().string();

@@ -16,6 +16,11 @@ void CopyFolder(Machine& machine, const std::string& hostFolder, const std::stri
 // Every file and folder below a Windows folder: relative path → contents ("<dir>"
 // for a folder). Empty when the folder does not exist.
 std::map<std::string, std::string> TreeOf(const Machine& machine, const std::string& windowsFolder);
+// A fresh simulated machine ("sim", made with these init options) or the run's Wine
+// prefix ("wine", with what earlier scenarios left below C:\Program Files\Quillon
+// removed); null for "wine" when no Windows build was given.
+std::unique_ptr<Machine> MachineFor(const std::string& kind, const SimOptions& options);
+
 // winsim of the simulated machine behind `machine` (its prefix is found from drive C).
 RunResult Winsim(const Machine& machine, const std::vector<std::string>& args);
 
