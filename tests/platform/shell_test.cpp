@@ -1,5 +1,6 @@
-// SHFileOperationA deletes files and folder trees alike on the simulated machine and
-// on Windows (Wine), and answers with the shell's codes.
+// The shell's delete (SHFileOperationA and W alike) deletes files and folder trees
+// alike on the simulated machine and on Windows (Wine), and answers with the shell's
+// codes.
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,30 @@ namespace {
 
 using namespace platform;
 
-class ShellDeleteTest : public testing::Test {
+constexpr uint16_t kQuiet = kFofNoConfirmation | kFofNoErrorUi | kFofSilent;
+
+// Runs each test with the 8-bit form (false) and the UTF-16 form (true).
+class ShellDeleteTest : public testing::TestWithParam<bool> {
 protected:
     void SetUp() override { folder_ = testsupport::NewScratchFolder(); }
-    static int Delete(const std::u16string& path) {
+    static int Delete(const std::u16string& path, uint16_t flags = kQuiet) {
+        if (GetParam()) {
+            std::u16string list = path;
+            list += u'\0';
+            ShFileOpW operation{};
+            operation.func = kFoDelete;
+            operation.from = list.c_str();
+            operation.flags = flags;
+            int result = SHFileOperationW(&operation);
+            EXPECT_FALSE(operation.anyOperationsAborted);
+            return result;
+        }
         std::string list(path.begin(), path.end());
         list += '\0';
         ShFileOpStructA operation;
         operation.func = kFoDelete;
         operation.from = list.c_str();
-        operation.flags = kFofNoConfirmation | kFofNoErrorUi | kFofSilent;
+        operation.flags = flags;
         int result = SHFileOperationA(&operation);
         EXPECT_FALSE(operation.anyOperationsAborted);
         return result;
@@ -33,7 +48,7 @@ protected:
     std::u16string folder_;
 };
 
-TEST_F(ShellDeleteTest, AFolderGoesWithItsTreeReadOnlyFilesToo) {
+TEST_P(ShellDeleteTest, AFolderGoesWithItsTreeReadOnlyFilesToo) {
     std::u16string tree = folder_ + u"\\tree";
     ASSERT_TRUE(CreateDirectoryW(tree.c_str()));
     ASSERT_TRUE(CreateDirectoryW((tree + u"\\sub").c_str()));
@@ -45,12 +60,12 @@ TEST_F(ShellDeleteTest, AFolderGoesWithItsTreeReadOnlyFilesToo) {
     EXPECT_TRUE(Exists(folder_));
 }
 
-TEST_F(ShellDeleteTest, MissingNames) {
+TEST_P(ShellDeleteTest, MissingNames) {
     EXPECT_EQ(static_cast<int>(kErrFileNotFound), Delete(folder_ + u"\\missing")) << "in an existing folder";
     EXPECT_EQ(kDeInvalidFiles, Delete(folder_ + u"\\no\\missing")) << "a folder of the path missing";
 }
 
-TEST_F(ShellDeleteTest, AFileInUseKeepsItsFolder) {
+TEST_P(ShellDeleteTest, AFileInUseKeepsItsFolder) {
     std::u16string tree = folder_ + u"\\tree";
     ASSERT_TRUE(CreateDirectoryW(tree.c_str()));
     ASSERT_TRUE(platformtest::WriteWholeFile(tree + u"\\held.txt", "held"));
@@ -64,20 +79,17 @@ TEST_F(ShellDeleteTest, AFileInUseKeepsItsFolder) {
     EXPECT_FALSE(Exists(tree));
 }
 
-TEST_F(ShellDeleteTest, APatternWithFilesOnlyLeavesFolders) {
+TEST_P(ShellDeleteTest, APatternWithFilesOnlyLeavesFolders) {
     ASSERT_TRUE(CreateDirectoryW((folder_ + u"\\sub").c_str()));
     ASSERT_TRUE(platformtest::WriteWholeFile(folder_ + u"\\a.tmp", "a"));
     ASSERT_TRUE(platformtest::WriteWholeFile(folder_ + u"\\b.txt", "b"));
-    std::string list(folder_.begin(), folder_.end());
-    list += std::string("\\*.*") + '\0';
-    ShFileOpStructA operation;
-    operation.func = kFoDelete;
-    operation.from = list.c_str();
-    operation.flags = kFofNoConfirmation | kFofNoErrorUi | kFofSilent | kFofFilesOnly | kFofNoRecursion;
-    EXPECT_EQ(0, SHFileOperationA(&operation));
+    EXPECT_EQ(0, Delete(folder_ + u"\\*.*", kQuiet | kFofFilesOnly | kFofNoRecursion));
     EXPECT_FALSE(Exists(folder_ + u"\\a.tmp"));
     EXPECT_FALSE(Exists(folder_ + u"\\b.txt"));
     EXPECT_TRUE(Exists(folder_ + u"\\sub"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Forms, ShellDeleteTest, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "W" : "A"; });
 
 }  // namespace
