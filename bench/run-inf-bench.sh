@@ -23,10 +23,15 @@ export WINEPREFIX=${WINEPREFIX:-$root/$win_dir/wine-bench}
 export WINEDEBUG=-all
 
 echo "== building inf_bench (host: $host_dir, Windows: $win_dir)" >&2
-cmake -S . -B "$host_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+# A folder's first configuration leaves the tests out; later ones keep its settings
+# (CMake warns about a toolchain file given again).
+host_new=() win_new=()
+[ -f "$host_dir/CMakeCache.txt" ] || host_new=(-DBUILD_TESTING=OFF)
+[ -f "$win_dir/CMakeCache.txt" ] ||
+  win_new=(-DBUILD_TESTING=OFF -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake)
+cmake -S . -B "$host_dir" -G Ninja "${host_new[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$host_dir" -j2 --target inf_bench winsim >/dev/null
-cmake -S . -B "$win_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake -S . -B "$win_dir" -G Ninja "${win_new[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$win_dir" -j2 --target inf_bench >/dev/null
 
 work=$(mktemp -d)

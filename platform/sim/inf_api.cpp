@@ -58,7 +58,7 @@ void SetContext(HInf inf, uint32_t section, uint32_t line, InfContext* context) 
 
 // Copies a text out with its NUL, SetupAPI's way: the size needed is always told; a
 // buffer that is given must hold it.
-bool CopyOut(const std::u16string& text, char16_t* buffer, Dword size, Dword* required) {
+bool CopyOut(std::u16string_view text, char16_t* buffer, Dword size, Dword* required) {
     const Dword needed = static_cast<Dword>(text.size() + 1);
     if (required) *required = needed;
     if (buffer) {
@@ -206,8 +206,9 @@ bool SetupGetStringFieldW(const InfContext* context, Dword field, char16_t* buff
     const InfData* data = nullptr;
     const Line* line = ContextLine(context, &data);
     if (!line) return false;
-    std::u16string text;
-    if (!FieldText(*data, *line, field, &text)) return sim::Fail(kErrInvalidParameter);
+    std::u16string scratch;
+    std::u16string_view text;
+    if (!FieldView(*data, *line, field, &scratch, &text)) return sim::Fail(kErrInvalidParameter);
     return CopyOut(text, buffer, size, required);
 }
 

@@ -113,6 +113,27 @@ void DecodeUtf8(std::string_view bytes, std::u16string& out) {
     }
 }
 
+// ASCII, most of an INF's text, is widened in place; only the runs of other bytes go
+// through the code page's conversion, so that a large file is not converted one
+// character at a time.
+void DecodeAnsi(std::string_view bytes, std::u16string& out) {
+    out.resize(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        if (static_cast<uint8_t>(bytes[i]) < 0x80) {
+            out[i] = static_cast<char16_t>(bytes[i]);
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < bytes.size() && static_cast<uint8_t>(bytes[end]) >= 0x80) ++end;
+        // Windows-1252 maps each byte to one UTF-16 unit.
+        const std::u16string wide = AnsiToWide(bytes.substr(i, end - i));
+        std::copy(wide.begin(), wide.end(), out.begin() + i);
+        i = end;
+    }
+}
+
 }  // namespace
 
 Encoding DetectEncoding(std::string_view bytes) {
@@ -137,7 +158,7 @@ std::u16string DecodeInfText(std::string_view bytes) {
             DecodeUtf8(bytes.substr(3), out);
             break;
         case Encoding::Ansi:
-            out = AnsiToWide(bytes);
+            DecodeAnsi(bytes, out);
             break;
     }
     return out;

@@ -1,8 +1,9 @@
 #pragma once
-// What an open INF holds on the simulated machine: every token of the file in one
-// text pool, the lines of each section (sections of the same name merged in file
-// order), and hash indexes of the case-folded section names and line keys, so that
-// finding a section or a keyed line never scans.
+// What an open INF holds on the simulated machine: the file's decoded text, in which
+// every token was gathered in place (the text pool), the lines of each section
+// (sections of the same name merged in file order), and hash indexes of the
+// case-folded section names and line keys, so that finding a section or a keyed line
+// never scans.
 
 #include <cstdint>
 #include <string>

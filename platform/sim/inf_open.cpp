@@ -55,17 +55,15 @@ HInf OpenInfFromBytes(std::string bytes, const OpenOptions& options, unsigned* e
     if (errorLine) *errorLine = 0;
     auto object = std::make_unique<InfObject>();
     InfData& inf = object->data;
-    {
-        // The decoded text lives only while it is parsed; the tokens are kept.
-        const std::u16string text = DecodeInfText(bytes);
-        std::string().swap(bytes);
-        ParseResult parsed = ParseInfText(text, &inf);
-        if (parsed.error) {
-            if (errorLine) *errorLine = parsed.line;
-            return Fail(parsed.error, InvalidInf());
-        }
+    // The bytes go as soon as they are decoded; the decoded text becomes the pool that
+    // the tokens are gathered in.
+    std::u16string text = DecodeInfText(bytes);
+    std::string().swap(bytes);
+    const ParseResult parsed = ParseInfText(std::move(text), &inf);
+    if (parsed.error) {
+        if (errorLine) *errorLine = parsed.line;
+        return Fail(parsed.error, InvalidInf());
     }
-    inf.pool.shrink_to_fit();
     if ((options.style & kInfStyleWin4) && !HasWin4Signature(inf)) return Fail(kErrWrongInfStyle, InvalidInf());
 
     inf.path = options.path;

@@ -26,11 +26,24 @@ constexpr char16_t kControlZ = 0x1A;
 // returns where the next state starts (null at the end of the file). Text is gathered
 // into the current token in runs from `start_`, so that quotes, doubled quotes and
 // continuations drop their marks without copying character by character.
+//
+// The tokens are gathered in the text itself, which becomes the file's text pool: a
+// token never has more characters than the text it is read from (marks are only
+// dropped), so its characters are written at or before the ones still to be read, and
+// a token without marks is not copied at all. On a large file, copying every token
+// into fresh memory cost more than the parse.
 class Parser {
 public:
-    Parser(std::u16string_view text, InfData* out)
-        : begin_(text.data()), end_(text.data() + text.size()), start_(begin_), out_(*out) {
-        out_.pool.reserve(text.size());
+    Parser(std::u16string text, InfData* out) : out_(*out) {
+        out_.pool = std::move(text);
+        begin_ = out_.pool.data();
+        end_ = begin_ + out_.pool.size();
+        start_ = begin_;
+        // The field table gets its room at once rather than being copied as it grows:
+        // every field ends at a comma or a line end, or is a key before an `=`.
+        size_t ends = 1;
+        for (const char16_t* p = begin_; p < end_; ++p) ends += *p == u',' || *p == u'\n' || *p == u'=';
+        out_.fields.reserve(ends);
     }
 
     ParseResult Run() {
@@ -74,39 +87,40 @@ private:
 
     // Appends the text from `start_` up to `pos` to the token; a NUL becomes a blank.
     void PushToken(const char16_t* pos) {
-        if (pos > start_ && token_.size() < kMaxToken) {
-            const size_t n = std::min<size_t>(pos - start_, kMaxToken - token_.size());
-            const size_t from = token_.size();
-            token_.append(start_, n);
-            std::replace(token_.begin() + from, token_.end(), u'\0', u' ');
+        if (pos > start_ && tokenLength_ < kMaxToken) {
+            const size_t n = std::min<size_t>(pos - start_, kMaxToken - tokenLength_);
+            if (tokenLength_ == 0) tokenAt_ = static_cast<uint32_t>(start_ - begin_);
+            // At or before `start_`: the copy runs forward over text already read.
+            char16_t* to = begin_ + tokenAt_ + tokenLength_;
+            if (to != start_) std::copy(start_, start_ + n, to);
+            std::replace(to, to + n, u'\0', u' ');
+            tokenLength_ += static_cast<uint32_t>(n);
         }
         start_ = pos;
     }
 
+    std::u16string_view Token() const { return std::u16string_view(begin_ + tokenAt_, tokenLength_); }
+    TextRef TokenRef() const { return TextRef{tokenAt_, tokenLength_}; }
+
     bool AddSection() {
-        if (token_.size() > kMaxSectionName) {
+        if (tokenLength_ > kMaxSectionName) {
             error_ = kErrSectionNameTooLong;
             return false;
         }
         bool added = false;
         const auto offset = static_cast<uint32_t>(out_.sections.size());
-        uint32_t slot = out_.sectionIndex.Insert(FoldedHash(token_), 0, offset,
-                                                 [&](uint32_t s) { return EqualsFolded(out_.SectionName(s), token_); },
+        const std::u16string_view name = Token();
+        uint32_t slot = out_.sectionIndex.Insert(FoldedHash(name), 0, offset,
+                                                 [&](uint32_t s) { return EqualsFolded(out_.SectionName(s), name); },
                                                  &added);
         if (added) {
             Section s;
-            s.name = PoolToken();
+            s.name = TokenRef();
             out_.sections.push_back(std::move(s));
         }
         section_ = out_.sectionIndex.At(slot).first;
-        token_.clear();
+        tokenLength_ = 0;
         return true;
-    }
-
-    TextRef PoolToken() {
-        TextRef ref{static_cast<uint32_t>(out_.pool.size()), static_cast<uint32_t>(token_.size())};
-        out_.pool += token_;
-        return ref;
     }
 
     // The token becomes the line's key, or its next field. A key is stored just before
@@ -120,13 +134,13 @@ private:
             lineOpen_ = true;
         }
         Line& line = lines.back();
-        out_.fields.push_back(PoolToken());
+        out_.fields.push_back(TokenRef());
         if (isKey) {
             line.keyField = line.firstField++;
         } else {
             ++line.fieldCount;
         }
-        token_.clear();
+        tokenLength_ = 0;
     }
 
     // A line of one field and no `=` has that field as its key as well.
@@ -370,10 +384,10 @@ private:
 
     static constexpr int kMaxDepth = 4;
 
-    const char16_t* begin_;
+    InfData& out_;
+    char16_t* begin_;
     const char16_t* end_;
     const char16_t* start_;
-    InfData& out_;
     State state_ = State::LineStart;
     State stack_[kMaxDepth] = {};
     int depth_ = 0;
@@ -382,11 +396,12 @@ private:
     unsigned lineNumber_ = 1;
     unsigned brokenLine_ = 0;
     Dword error_ = 0;
-    std::u16string token_;
+    uint32_t tokenAt_ = 0;  // where the current token starts in the pool
+    uint32_t tokenLength_ = 0;
 };
 
 }  // namespace
 
-ParseResult ParseInfText(std::u16string_view text, InfData* out) { return Parser(text, out).Run(); }
+ParseResult ParseInfText(std::u16string text, InfData* out) { return Parser(std::move(text), out).Run(); }
 
 }  // namespace platform::sim::inf

@@ -3,7 +3,7 @@
 // pass, with the platform's rules for quotes, comments, line continuation, blanks and
 // the limits on names and fields.
 
-#include <string_view>
+#include <string>
 
 #include "platform/sim/inf_model.h"
 #include "platform/types.h"
@@ -20,8 +20,9 @@ struct ParseResult {
     unsigned line = 0;     // where that error is, counted from 1
 };
 
-// Fills `out` (pool, fields, sections and the section index) from the text.
-ParseResult ParseInfText(std::u16string_view text, InfData* out);
+// Fills `out` (pool, fields, sections and the section index) from the text, which
+// becomes the pool: its tokens are gathered in place.
+ParseResult ParseInfText(std::u16string text, InfData* out);
 
 // The platform's blank characters (the Unicode White_Space set).
 bool IsInfSpace(char16_t c);

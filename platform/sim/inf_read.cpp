@@ -23,7 +23,8 @@ int DigitValue(char16_t c) {
 
 }  // namespace
 
-bool FieldText(const InfData& inf, const Line& line, uint32_t index, std::u16string* out) {
+bool FieldView(const InfData& inf, const Line& line, uint32_t index, std::u16string* scratch,
+               std::u16string_view* out) {
     uint32_t field;
     if (index == 0) {
         if (line.keyField == kNone) return false;
@@ -32,7 +33,14 @@ bool FieldText(const InfData& inf, const Line& line, uint32_t index, std::u16str
         if (index > line.fieldCount) return false;
         field = line.firstField + index - 1;
     }
-    Substitute(inf, inf.Field(field), out);
+    *out = Substituted(inf, inf.Field(field), scratch);
+    return true;
+}
+
+bool FieldText(const InfData& inf, const Line& line, uint32_t index, std::u16string* out) {
+    std::u16string_view view;
+    if (!FieldView(inf, line, index, out, &view)) return false;
+    if (view.data() != out->data()) out->assign(view);
     return true;
 }
 
@@ -69,8 +77,9 @@ Dword ReadInt(std::u16string_view text, int* value) {
 }
 
 Dword IntField(const InfData& inf, const Line& line, uint32_t index, int* value) {
-    std::u16string text;
-    if (!FieldText(inf, line, index, &text)) return kErrInvalidParameter;
+    std::u16string scratch;
+    std::u16string_view text;
+    if (!FieldView(inf, line, index, &scratch, &text)) return kErrInvalidParameter;
     return ReadInt(text, value);
 }
 

@@ -15,6 +15,11 @@ namespace platform::sim::inf {
 // Field `index` (0 is the key) after substitution; false when the line has no such field.
 bool FieldText(const InfData& inf, const Line& line, uint32_t index, std::u16string* out);
 
+// The same as a view, of the pool when nothing is substituted, else of *scratch (see
+// Substituted): reading a field then copies nothing.
+bool FieldView(const InfData& inf, const Line& line, uint32_t index, std::u16string* scratch,
+               std::u16string_view* out);
+
 // SetupGetIntField's reading of a text: the C runtime's strtol with base 0 on the
 // field (blanks, a sign, 0x for hex, a leading 0 for octal), all of it consumed, the
 // value saturated to 32 bits; an empty text is 0. Returns 0 or kErrInvalidData.

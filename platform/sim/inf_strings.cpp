@@ -139,4 +139,10 @@ void Substitute(const InfData& inf, std::u16string_view text, std::u16string* ou
     AppendCapped(out, text.substr(start));
 }
 
+std::u16string_view Substituted(const InfData& inf, std::u16string_view text, std::u16string* scratch) {
+    if (text.find(u'%') == std::u16string_view::npos) return text.substr(0, kMaxString);
+    Substitute(inf, text, scratch);
+    return *scratch;
+}
+
 }  // namespace platform::sim::inf

@@ -24,4 +24,8 @@ void ChooseStrings(InfData& inf, uint16_t langId);
 // and the folder ends in one), and anything else stays as written with both signs.
 void Substitute(const InfData& inf, std::u16string_view text, std::u16string* out);
 
+// The same, without a copy when the text has no % (most fields): a view of `text`
+// itself, else of *scratch, which then holds the substituted text.
+std::u16string_view Substituted(const InfData& inf, std::u16string_view text, std::u16string* scratch);
+
 }  // namespace platform::sim::inf
