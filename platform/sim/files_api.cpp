@@ -144,8 +144,10 @@ bool CopyHostFile(const std::string& from, const std::string& to, Dword* error) 
     return ok;
 }
 
+std::string FolderOf(const std::string& host) { return host.substr(0, host.find_last_of('/')); }
+
 void SyncFolderOf(const std::string& host) {
-    std::string folder = host.substr(0, host.find_last_of('/'));
+    std::string folder = FolderOf(host);
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -477,7 +479,9 @@ bool MoveFileExW(const char16_t* existing, const char16_t* target, Dword flags) 
     if (!sameName) MoveAttributes(from.full, to.full);
     if (flags & kMoveFileWriteThrough) {
         SyncFolderOf(to.path.host);
-        SyncFolderOf(from.path.host);
+        // A move within one folder is on disk with that folder's one sync; a second
+        // would only ask the disk to flush its cache again.
+        if (FolderOf(from.path.host) != FolderOf(to.path.host)) SyncFolderOf(from.path.host);
     }
     SetLastError(0);
     return true;

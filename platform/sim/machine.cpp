@@ -157,7 +157,10 @@ std::unique_ptr<Machine> Machine::Open(const std::string& prefix, std::string* e
     return machine;
 }
 
-Machine::~Machine() { sqlite3_close(db_); }
+Machine::~Machine() {
+    ForgetStatements(db_);
+    sqlite3_close(db_);
+}
 
 std::string Machine::DrivePath(char letter) const {
     char lower = static_cast<char>(letter >= 'A' && letter <= 'Z' ? letter + 32 : letter);
@@ -225,6 +228,7 @@ bool CreateMachine(const std::string& prefix, MachineSettings settings, std::str
     } catch (const DbError& e) {
         *error = "cannot write the machine database: " + e.message;
     }
+    ForgetStatements(db);
     sqlite3_close(db);
     return ok;
 }

@@ -1,11 +1,11 @@
 #include "platform/sim/paths.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/sim/folder_names.h"
 #include "platform/sim/host_text.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/process_state.h"
@@ -70,6 +70,47 @@ bool InvalidNameChar(char16_t c) {
            c == u':';
 }
 
+// Most paths a program names are on the host in the case it gives, whole or but for
+// their last name (a file about to be made). One look at the whole path, then at its
+// folder, answers those as the walk of MapPath does name by name from the drive, but
+// without a look per name: a path the host finds means every folder on its way was
+// found too. False when the path needs the walk.
+bool QuickMap(std::u16string_view full, const std::string& drive, HostPath* out) {
+    std::string exact = drive;
+    std::string folder;
+    std::u16string_view lastName;
+    for (size_t i = 2; i < full.size();) {
+        while (i < full.size() && full[i] == u'\\') ++i;
+        size_t start = i;
+        while (i < full.size() && full[i] != u'\\') ++i;
+        if (start == i) break;
+        std::u16string_view name(full.data() + start, i - start);
+        // The walk tells a bad name from a missing drive.
+        for (char16_t c : name) {
+            if (InvalidNameChar(c)) return false;
+        }
+        if (!lastName.empty()) folder = exact;
+        lastName = name;
+        exact += '/';
+        exact += ToHost(name);
+    }
+    if (lastName.empty()) return false;
+    struct stat st;
+    if (::lstat(exact.c_str(), &st) == 0) {
+        out->host = std::move(exact);
+        out->exists = true;
+        out->parentExists = true;
+        return true;
+    }
+    // A name right under the drive is left to the walk, which follows the drive's link.
+    if (folder.empty() || ::lstat(folder.c_str(), &st) != 0) return false;
+    std::string found;
+    out->exists = FindNameInAnyCase(folder, lastName, &found);
+    out->host = out->exists ? folder + "/" + found : std::move(exact);
+    out->parentExists = true;
+    return true;
+}
+
 }  // namespace
 
 std::u16string FullWindowsPath(std::u16string_view path) {
@@ -106,6 +147,7 @@ Dword MapPath(std::u16string_view path, HostPath* out) {
     if (full.size() < 2 || !IsDriveLetter(full[0]) || full[1] != u':') return kErrPathNotFound;
     std::string host = Machine::Current().DrivePath(static_cast<char>(Upper(full[0])));
     struct stat st;
+    if (QuickMap(full, host, out)) return 0;
     if (::stat(host.c_str(), &st) != 0) return kErrPathNotFound;
     bool exists = true;
     bool parentExists = true;
@@ -128,19 +170,9 @@ Dword MapPath(std::u16string_view path, HostPath* out) {
                 continue;
             }
             // Not in this case: look for the name in any case among the folder's entries.
-            exists = false;
-            if (DIR* dir = ::opendir(host.c_str())) {
-                while (dirent* entry = ::readdir(dir)) {
-                    std::string_view entryName(entry->d_name);
-                    if (entryName == "." || entryName == "..") continue;
-                    if (EqualsFolded(FromHost(entryName), name)) {
-                        hostName = entry->d_name;
-                        exists = true;
-                        break;
-                    }
-                }
-                ::closedir(dir);
-            }
+            std::string found;
+            exists = FindNameInAnyCase(host, name, &found);
+            if (exists) hostName = std::move(found);
         }
         host += "/" + hostName;
     }

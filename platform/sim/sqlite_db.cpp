@@ -1,5 +1,10 @@
 #include "platform/sim/sqlite_db.h"
 
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
 namespace platform::sim {
 
 static void Check(sqlite3* db, int rc) {
@@ -8,11 +13,58 @@ static void Check(sqlite3* db, int rc) {
     }
 }
 
-Statement::Statement(sqlite3* db, const char* sql) : db_(db) {
-    Check(db_, sqlite3_prepare_v2(db_, sql, -1, &stmt_, nullptr));
+namespace {
+
+// Compiling a statement costs more than running one of the machine's small queries,
+// and every file call runs several: a finished statement is kept, reset and without
+// its bindings, for the next use of the same text on the same connection.
+using StatementKey = std::pair<uintptr_t, std::string>;
+
+StatementKey KeyOf(sqlite3* db, std::string sql) { return {reinterpret_cast<uintptr_t>(db), std::move(sql)}; }
+
+std::map<StatementKey, std::vector<sqlite3_stmt*>>& IdleStatements() {
+    // Never destroyed: objects destroyed at exit (the fault counts) still run queries.
+    static auto* idle = new std::map<StatementKey, std::vector<sqlite3_stmt*>>;
+    return *idle;
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+// Kept per text: more than one is in use at once only when a query runs inside another.
+constexpr size_t kIdlePerText = 4;
+
+}  // namespace
+
+Statement::Statement(sqlite3* db, const char* sql) : db_(db), sql_(sql) {
+    auto& idle = IdleStatements();
+    auto it = idle.find(KeyOf(db_, sql_));
+    if (it != idle.end() && !it->second.empty()) {
+        stmt_ = it->second.back();
+        it->second.pop_back();
+        return;
+    }
+    Check(db_, sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr));
+}
+
+Statement::~Statement() {
+    if (!stmt_) return;
+    // A reset statement holds no lock and no transaction open, as a finalized one.
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    std::vector<sqlite3_stmt*>& kept = IdleStatements()[KeyOf(db_, std::move(sql_))];
+    if (kept.size() < kIdlePerText) {
+        kept.push_back(stmt_);
+    } else {
+        sqlite3_finalize(stmt_);
+    }
+}
+
+void ForgetStatements(sqlite3* db) {
+    auto& idle = IdleStatements();
+    const uintptr_t connection = reinterpret_cast<uintptr_t>(db);
+    for (auto it = idle.lower_bound(KeyOf(db, std::string())); it != idle.end() && it->first.first == connection;) {
+        for (sqlite3_stmt* stmt : it->second) sqlite3_finalize(stmt);
+        it = idle.erase(it);
+    }
+}
 
 Statement& Statement::Bind(int index, int64_t value) {
     Check(db_, sqlite3_bind_int64(stmt_, index, value));

@@ -34,8 +34,13 @@ public:
 
 private:
     sqlite3* db_;
+    std::string sql_;
     sqlite3_stmt* stmt_ = nullptr;
 };
+
+// Statements are compiled once per connection and kept for reuse when destroyed; a
+// connection's kept statements must be finalized by this before it is closed.
+void ForgetStatements(sqlite3* db);
 
 // A failure of the machine database itself (corrupt file, disk full...). The backend
 // turns it into a platform error at the call that met it.

@@ -33,6 +33,18 @@ bool ReadImage(const char16_t* path, std::string* bytes) {
     struct stat st;
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<size_t>(st.st_size) <= kMaxImageSize;
     if (ok) {
+        // A file that does not begin with an image's "MZ" is refused on its first two
+        // bytes whatever follows: those are all it is read for. An installer asks the
+        // version of every file it copies, and most are no programs.
+        char start[2];
+        ssize_t n = ::pread(fd, start, sizeof start, 0);
+        if (n < 2 || start[0] != 'M' || start[1] != 'Z') {
+            bytes->assign(start, n > 0 ? static_cast<size_t>(n) : 0);
+            ::close(fd);
+            return true;
+        }
+    }
+    if (ok) {
         bytes->resize(static_cast<size_t>(st.st_size));
         size_t done = 0;
         while (done < bytes->size()) {
