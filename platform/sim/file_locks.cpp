@@ -10,16 +10,6 @@ void CreateFileLockSchema(sqlite3* db) {
     Exec(db, "CREATE TABLE IF NOT EXISTS file_locks(path TEXT PRIMARY KEY, error INTEGER NOT NULL)");
 }
 
-Dword LockError(const std::u16string& fullPath) {
-    try {
-        Statement s(Machine::Current().Db(), "SELECT error FROM file_locks WHERE path = ?");
-        s.Bind(1, FoldKey(fullPath));
-        return s.Step() ? static_cast<Dword>(s.Int(0)) : 0;
-    } catch (const DbError&) {
-        return 0;
-    }
-}
-
 void LockFile(const std::u16string& fullPath, Dword error) {
     Statement s(Machine::Current().Db(), "INSERT OR REPLACE INTO file_locks(path, error) VALUES(?, ?)");
     s.Bind(1, FoldKey(fullPath)).Bind(2, error).Run();

@@ -12,8 +12,7 @@
 namespace platform::sim {
 
 void CreateFileLockSchema(sqlite3* db);
-// The lock's error for a full Windows path; 0 when the file is not held.
-Dword LockError(const std::u16string& fullPath);
+// A file's lock is read together with its other state: see file_state.h.
 void LockFile(const std::u16string& fullPath, Dword error);
 bool UnlockFile(const std::u16string& fullPath);
 // A restart lets go of every file.

@@ -17,6 +17,7 @@
 #include "platform/sim/faults.h"
 #include "platform/sim/file_attributes.h"
 #include "platform/sim/file_locks.h"
+#include "platform/sim/file_state.h"
 #include "platform/sim/handles.h"
 #include "platform/sim/host_errors.h"
 #include "platform/sim/host_text.h"
@@ -55,10 +56,6 @@ Dword AttributesOf(const Target& t, const struct stat& st) {
     Dword stored = StoredAttributes(t.full).value_or(S_ISDIR(st.st_mode) ? 0 : kFileAttributeArchive);
     if (S_ISDIR(st.st_mode)) return stored | kFileAttributeDirectory;
     return stored == 0 ? kFileAttributeNormal : stored;
-}
-
-bool IsReadOnly(const std::u16string& full) {
-    return StoredAttributes(full).value_or(0) & kFileAttributeReadOnly;
 }
 
 // The platform's sharing rule against the other open handles of this process.
@@ -224,7 +221,10 @@ Handle CreateFileW(const char16_t* path, Dword access, Dword shareMode, Dword cr
     }
     bool write = WantsWrite(access);
     bool truncates = creation == kCreateAlways || creation == kTruncateExisting;
-    if (existed && (write || truncates) && IsReadOnly(t.full)) {
+    // Reading a file needs nothing of the database.
+    FileState state;
+    if (!existed || write || truncates || WantsDelete(access)) state = StateOf(t.full);
+    if (existed && (write || truncates) && state.ReadOnly()) {
         return Fail(kErrAccessDenied, InvalidHandle());
     }
     std::u16string folded = Fold(t.full);
@@ -232,14 +232,14 @@ Handle CreateFileW(const char16_t* path, Dword access, Dword shareMode, Dword cr
         return Fail(kErrSharingViolation, InvalidHandle());
     }
     if (existed && (write || truncates || WantsDelete(access))) {
-        if (Dword held = LockError(t.full)) return Fail(held, InvalidHandle());
+        if (state.lockError) return Fail(state.lockError, InvalidHandle());
     }
     bool read = WantsRead(access);
     flags |= (read && write) ? O_RDWR : write ? O_WRONLY : O_RDONLY;
     if ((access & kFileAppendData) && !(access & (kGenericWrite | 0x2))) flags |= O_APPEND;
     int fd = ::open(t.path.host.c_str(), flags, 0644);
     if (fd < 0) return Fail(ErrorFromErrno(errno), InvalidHandle());
-    if (!existed) ForgetAttributes(t.full);
+    if (!existed && state.attributeRows) ForgetAttributes(t.full);
     FileObject file;
     file.fd = fd;
     file.access = access;
@@ -343,11 +343,12 @@ bool DeleteFileW(const char16_t* path) {
     if (!Resolve(path, &t)) return false;
     if (!t.path.exists) return Fail(t.path.parentExists ? kErrFileNotFound : kErrPathNotFound);
     if (IsDirectory(t.path.host)) return Fail(kErrAccessDenied);
-    if (IsReadOnly(t.full)) return Fail(kErrAccessDenied);
-    if (Dword held = LockError(t.full)) return Fail(held);
+    FileState state = StateOf(t.full);
+    if (state.ReadOnly()) return Fail(kErrAccessDenied);
+    if (state.lockError) return Fail(state.lockError);
     if (HeldWithoutDeleteSharing(Fold(t.full))) return Fail(kErrSharingViolation);
     if (::unlink(t.path.host.c_str()) != 0) return Fail(ErrorFromErrno(errno));
-    ForgetAttributes(t.full);
+    if (state.attributeRows) ForgetAttributes(t.full);
     return true;
 }
 
@@ -358,7 +359,7 @@ bool CreateDirectoryW(const char16_t* path) {
     if (t.path.exists) return Fail(kErrAlreadyExists);
     if (!t.path.parentExists) return Fail(kErrPathNotFound);
     if (::mkdir(t.path.host.c_str(), 0755) != 0) return Fail(ErrorFromErrno(errno));
-    ForgetAttributes(t.full);
+    if (StateOf(t.full).attributeRows) ForgetAttributes(t.full);
     return true;
 }
 
@@ -368,11 +369,12 @@ bool RemoveDirectoryW(const char16_t* path) {
     if (!Resolve(path, &t)) return false;
     if (!t.path.exists) return Fail(t.path.parentExists ? kErrFileNotFound : kErrPathNotFound);
     if (!IsDirectory(t.path.host)) return Fail(kErrDirectory);
-    if (IsReadOnly(t.full)) return Fail(kErrAccessDenied);
+    FileState state = StateOf(t.full);
+    if (state.ReadOnly()) return Fail(kErrAccessDenied);
     if (::rmdir(t.path.host.c_str()) != 0) {
         return Fail(errno == ENOTEMPTY || errno == EEXIST ? kErrDirNotEmpty : ErrorFromErrno(errno));
     }
-    ForgetAttributes(t.full);
+    if (state.attributeRows) ForgetAttributes(t.full);
     return true;
 }
 
@@ -430,7 +432,9 @@ bool SetFileAttributesW(const char16_t* path, Dword attributes) {
     if (!t.path.exists) return Fail(t.path.parentExists ? kErrFileNotFound : kErrPathNotFound);
     // Only the attributes a caller may set are kept; NORMAL alone means none.
     constexpr Dword settable = 0x1 | 0x2 | 0x4 | 0x20 | 0x100 | 0x2000;
-    StoreAttributes(t.full, attributes & settable);
+    // An installer sets a file's attributes again before each move: a row that
+    // already holds them is not written again.
+    if (StateOf(t.full).attributes != (attributes & settable)) StoreAttributes(t.full, attributes & settable);
     return true;
 }
 
@@ -451,15 +455,17 @@ bool MoveFileExW(const char16_t* existing, const char16_t* target, Dword flags) 
     if (!to.path.parentExists) return Fail(kErrPathNotFound);
     bool sourceIsDirectory = IsDirectory(from.path.host);
     bool sameName = Fold(from.full) == Fold(to.full);
+    FileState toState = sameName ? FileState() : StateOf(to.full);
     if (to.path.exists && !sameName) {
         if (!(flags & kMoveFileReplaceExisting)) return Fail(kErrAlreadyExists);
         if (IsDirectory(to.path.host) || sourceIsDirectory) return Fail(kErrAccessDenied);
-        if (IsReadOnly(to.full)) return Fail(kErrAccessDenied);
+        if (toState.ReadOnly()) return Fail(kErrAccessDenied);
         if (HeldWithoutDeleteSharing(Fold(to.full))) return Fail(kErrAccessDenied);
-        if (Dword held = LockError(to.full)) return Fail(held);
+        if (toState.lockError) return Fail(toState.lockError);
     }
     if (HeldWithoutDeleteSharing(Fold(from.full))) return Fail(kErrSharingViolation);
-    if (Dword held = LockError(from.full)) return Fail(held);
+    FileState fromState = StateOf(from.full);
+    if (fromState.lockError) return Fail(fromState.lockError);
     if (Fold(from.full.substr(0, 2)) != Fold(to.full.substr(0, 2))) {
         if (!(flags & kMoveFileCopyAllowed) || sourceIsDirectory) return Fail(kErrNotSameDevice);
         Dword error = 0;
@@ -476,7 +482,7 @@ bool MoveFileExW(const char16_t* existing, const char16_t* target, Dword flags) 
         if (::rename(from.path.host.c_str(), toHost.c_str()) != 0) return Fail(ErrorFromErrno(errno));
     }
     // Attributes are kept by folded name, so a change of case alone leaves them in place.
-    if (!sameName) MoveAttributes(from.full, to.full);
+    if (!sameName && (fromState.attributeRows || toState.attributeRows)) MoveAttributes(from.full, to.full);
     if (flags & kMoveFileWriteThrough) {
         SyncFolderOf(to.path.host);
         // A move within one folder is on disk with that folder's one sync; a second
@@ -496,19 +502,20 @@ bool CopyFileW(const char16_t* existing, const char16_t* target, bool failIfExis
     Target to;
     if (!Resolve(target, &to)) return false;
     if (!to.path.parentExists) return Fail(kErrPathNotFound);
+    FileState toState = StateOf(to.full);
     if (to.path.exists) {
         if (failIfExists) return Fail(kErrFileExists);
-        if (IsDirectory(to.path.host) || IsReadOnly(to.full)) return Fail(kErrAccessDenied);
+        if (IsDirectory(to.path.host) || toState.ReadOnly()) return Fail(kErrAccessDenied);
         if (SharingConflict(Fold(to.full), kGenericWrite, 0)) return Fail(kErrSharingViolation);
-        if (Dword held = LockError(to.full)) return Fail(held);
+        if (toState.lockError) return Fail(toState.lockError);
     }
     if (SharingConflict(Fold(from.full), kGenericRead, kFileShareRead)) return Fail(kErrSharingViolation);
     Dword error = 0;
     if (!CopyHostFile(from.path.host, to.path.host, &error)) return Fail(error);
     // The copy carries the source's attributes.
     if (auto attributes = StoredAttributes(from.full)) {
-        StoreAttributes(to.full, *attributes);
-    } else {
+        if (toState.attributes != attributes) StoreAttributes(to.full, *attributes);
+    } else if (toState.attributeRows) {
         ForgetAttributes(to.full);
     }
     SetLastError(0);

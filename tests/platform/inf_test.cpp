@@ -569,7 +569,9 @@ TEST_F(InfTest, SourceLocationsPreferTheAmd64Sections) {
         ASSERT_TRUE(SetupGetSourceFileLocationW(inf, nullptr, c.file, &id, buffer, 300, nullptr));
         EXPECT_EQ(c.id, id);
         // Wine answers the path of the disk in SourceDisksNames.
-        if (!testsupport::UnderWine()) EXPECT_EQ(c.path, Narrow(buffer));
+        if (!testsupport::UnderWine()) {
+            EXPECT_EQ(c.path, Narrow(buffer));
+        }
     }
     unsigned id = 0;
     SetLastError(kUntouched);

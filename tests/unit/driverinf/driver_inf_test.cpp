@@ -65,7 +65,9 @@ TEST_F(DriverInfTest, StatusCodes) {
     // The platform looks for a line of a missing section as for any missing line.
     EXPECT_EQ(InfNoLine, inf_.GetLineField(u"Missing", 0, 1, text));
     // Wine fails a field past the end without an error code (Windows: invalid parameter).
-    if (!testsupport::UnderWine()) EXPECT_EQ(InfNoField, inf_.GetLineField(u"S", 0, 5, text));
+    if (!testsupport::UnderWine()) {
+        EXPECT_EQ(InfNoField, inf_.GetLineField(u"S", 0, 5, text));
+    }
     EXPECT_EQ(InfNoLine, inf_.GetKeyField(u"S", u"Absent", 1, text));
     EXPECT_EQ(InfFound, inf_.GetKeyField(u"S", u"four", 0, text)) << "keys ignore case";
     EXPECT_EQ(u"Four", text);
@@ -102,7 +104,9 @@ TEST_F(DriverInfTest, ColumnsBinaryAndTargetPaths) {
     EXPECT_EQ(InfFound, inf_.GetColumn(u"S", 2, column));
     EXPECT_EQ((std::vector<std::u16string>{u"x", u"y"}), column);
     // Wine fails a field past the end without an error code.
-    if (!testsupport::UnderWine()) EXPECT_EQ(InfNoField, inf_.GetColumn(u"S", 3, column));
+    if (!testsupport::UnderWine()) {
+        EXPECT_EQ(InfNoField, inf_.GetColumn(u"S", 3, column));
+    }
     std::vector<uint8_t> bytes;
     EXPECT_EQ(InfFound, inf_.GetLineBinary(u"Bytes", 0, 1, bytes));
     EXPECT_EQ((std::vector<uint8_t>{0x01, 0xff, 0x10}), bytes);
@@ -159,7 +163,9 @@ TEST_F(DriverInfTest, ScriptsOpenInTheLanguageAskedForAndRestoreTheLocale) {
     std::u16string text;
     EXPECT_EQ(InfFound, inf_.GetLineText(u"S", u"Name", text));
     // Wine reads only the plain [Strings] section.
-    if (!testsupport::UnderWine()) EXPECT_EQ(u"Deutsch", text);
+    if (!testsupport::UnderWine()) {
+        EXPECT_EQ(u"Deutsch", text);
+    }
 }
 
 }  // namespace
