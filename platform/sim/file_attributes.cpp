@@ -22,7 +22,10 @@ const char kBelow[] = "path = ?1 OR (path >= ?1 || '\\' AND path < ?1 || ']')";
 }  // namespace
 
 void CreateFileAttributesSchema(sqlite3* db) {
-    Exec(db, "CREATE TABLE IF NOT EXISTS file_attributes(path TEXT PRIMARY KEY, attributes INTEGER NOT NULL)");
+    // Without a rowid the rows live in the key's own tree: a change writes one page, not
+    // a row page and an index page.
+    Exec(db, "CREATE TABLE IF NOT EXISTS file_attributes(path TEXT PRIMARY KEY, attributes INTEGER NOT NULL) "
+             "WITHOUT ROWID");
 }
 
 std::optional<Dword> StoredAttributes(const std::u16string& fullPath) {
