@@ -22,6 +22,7 @@ corpus=${KAVRIN_INF_CORPUS:-$root/../shared/inf-corpus}
 export WINEPREFIX=${WINEPREFIX:-$root/$win_dir/wine-bench}
 export WINEDEBUG=-all
 
+scripts/install-deps.sh
 echo "== building inf_bench (host: $host_dir, Windows: $win_dir)" >&2
 # A folder's first configuration leaves the tests out; later ones keep its settings
 # (CMake warns about a toolchain file given again).

@@ -53,15 +53,28 @@ void ForgetAttributes(const std::u16string& fullPath) {
 void MoveAttributes(const std::u16string& from, const std::u16string& to) {
     std::string oldKey = FoldKey(from);
     std::string newKey = FoldKey(to);
+    std::string below = std::string(" FROM file_attributes WHERE ") + kBelow;
     Transaction t(Db());
+    // Read, removed and written again rather than renamed in place: an update of the
+    // key over a range made SQLite build a temporary table for every file moved.
+    std::vector<std::pair<std::string, int64_t>> rows;
     {
-        std::string drop = std::string("DELETE FROM file_attributes WHERE ") + kBelow;
-        Statement s(Db(), drop.c_str());
+        Statement s(Db(), ("SELECT path, attributes" + below).c_str());
+        s.Bind(1, oldKey);
+        while (s.Step()) rows.emplace_back(s.Text(0), s.Int(1));
+    }
+    {
+        Statement s(Db(), ("DELETE" + below).c_str());
         s.Bind(1, newKey).Run();
     }
-    std::string sql = std::string("UPDATE file_attributes SET path = ?2 || substr(path, length(?1) + 1) WHERE ") + kBelow;
-    Statement s(Db(), sql.c_str());
-    s.Bind(1, oldKey).Bind(2, newKey).Run();
+    if (!rows.empty()) {
+        Statement drop(Db(), ("DELETE" + below).c_str());
+        drop.Bind(1, oldKey).Run();
+        for (const auto& [path, attributes] : rows) {
+            Statement s(Db(), "INSERT OR REPLACE INTO file_attributes(path, attributes) VALUES(?, ?)");
+            s.Bind(1, newKey + path.substr(oldKey.size())).Bind(2, attributes).Run();
+        }
+    }
     t.Commit();
 }
 

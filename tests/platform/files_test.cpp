@@ -376,9 +376,15 @@ TEST_F(FilesTest, MoveRenamesReplacesAndMovesFolders) {
     // A folder moves with what is in it; a move may also change only the case of a name.
     ASSERT_TRUE(CreateDirectoryW(At(u"folder").c_str()));
     ASSERT_TRUE(WriteWholeFile(At(u"folder\\inner.txt"), "I"));
+    ASSERT_TRUE(SetFileAttributesW(At(u"folder\\inner.txt").c_str(), kFileAttributeHidden));
     EXPECT_TRUE(MoveFileExW(At(u"folder").c_str(), At(u"moved").c_str(), 0));
     EXPECT_FALSE(Exists(At(u"folder")));
     EXPECT_EQ(std::optional<std::string>("I"), ReadWholeFile(At(u"moved\\inner.txt")));
+    // The attributes of what the folder holds go with it, and a moved file keeps its own.
+    EXPECT_EQ(kFileAttributeHidden, GetFileAttributesW(At(u"moved\\inner.txt").c_str()) & kFileAttributeHidden);
+    EXPECT_TRUE(MoveFileExW(At(u"moved\\inner.txt").c_str(), At(u"moved\\renamed.txt").c_str(), 0));
+    EXPECT_EQ(kFileAttributeHidden, GetFileAttributesW(At(u"moved\\renamed.txt").c_str()) & kFileAttributeHidden);
+    EXPECT_TRUE(MoveFileExW(At(u"moved\\renamed.txt").c_str(), At(u"moved\\inner.txt").c_str(), 0));
     EXPECT_TRUE(MoveFileExW(At(u"moved").c_str(), At(u"MOVED").c_str(), 0));
     // Wine 8 succeeds but keeps the old case of the name; Windows writes the new one.
     if (!testsupport::UnderWine()) {
