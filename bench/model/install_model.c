@@ -21,10 +21,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static void Die(const char *what, const char *path) {
-    fprintf(stderr, "install_model: %s %s: %s\n", what, path, strerror(errno));
-    exit(1);
-}
+static const char kProgram[] = "install_model";
+#include "durable_steps.h"
 
 /* One log record, on disk before the step it describes: as a line file's write
  * followed by its flush. */
@@ -32,12 +30,6 @@ static void Record(int log, const char *logPath, const char *line) {
     size_t n = strlen(line);
     if (write(log, line, n) != (ssize_t)n) Die("cannot write", logPath);
     if (fdatasync(log) != 0) Die("cannot flush", logPath);
-}
-
-static void SyncFolder(const char *folder) {
-    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || fsync(fd) != 0) Die("cannot sync", folder);
-    close(fd);
 }
 
 static void Copy(const char *from, const char *to) {
@@ -58,20 +50,6 @@ static void Copy(const char *from, const char *to) {
     }
     close(in);
     if (close(out) != 0) Die("cannot write", to);
-}
-
-/* An unused name qlnXXXX.tmp in the folder, made as an empty file. */
-static void MakeTemp(const char *folder, char *out, size_t size) {
-    static unsigned number = 0x1000;
-    for (;;) {
-        snprintf(out, size, "%s/qln%04X.tmp", folder, number++ & 0xFFFF);
-        int fd = open(out, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            close(fd);
-            return;
-        }
-        if (errno != EEXIST) Die("cannot create", out);
-    }
 }
 
 int main(int argc, char **argv) {

@@ -16,29 +16,8 @@
 #include <string.h>
 #include <unistd.h>
 
-static void Die(const char *what, const char *path) {
-    fprintf(stderr, "uninstall_model: %s %s: %s\n", what, path, strerror(errno));
-    exit(1);
-}
-
-static void SyncFolder(const char *folder) {
-    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || fsync(fd) != 0) Die("cannot sync", folder);
-    close(fd);
-}
-
-static void MakeTemp(const char *folder, char *out, size_t size) {
-    static unsigned number = 0x1000;
-    for (;;) {
-        snprintf(out, size, "%s/qln%04X.tmp", folder, number++ & 0xFFFF);
-        int fd = open(out, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            close(fd);
-            return;
-        }
-        if (errno != EEXIST) Die("cannot create", out);
-    }
-}
+static const char kProgram[] = "uninstall_model";
+#include "durable_steps.h"
 
 struct List {
     char **items;

@@ -70,6 +70,23 @@ bool InvalidNameChar(char16_t c) {
            c == u':';
 }
 
+bool ValidName(std::u16string_view name) {
+    for (char16_t c : name) {
+        if (InvalidNameChar(c)) return false;
+    }
+    return true;
+}
+
+// The next name of a full path from *at on, past its separators; empty at the end.
+std::u16string_view NextName(std::u16string_view full, size_t* at) {
+    size_t i = *at;
+    while (i < full.size() && full[i] == u'\\') ++i;
+    size_t start = i;
+    while (i < full.size() && full[i] != u'\\') ++i;
+    *at = i;
+    return full.substr(start, i - start);
+}
+
 // Most paths a program names are on the host in the case it gives, whole or but for
 // their last name (a file about to be made). One look at the whole path, then at its
 // folder, answers those as the walk of MapPath does name by name from the drive, but
@@ -79,16 +96,11 @@ bool QuickMap(std::u16string_view full, const std::string& drive, HostPath* out)
     std::string exact = drive;
     std::string folder;
     std::u16string_view lastName;
-    for (size_t i = 2; i < full.size();) {
-        while (i < full.size() && full[i] == u'\\') ++i;
-        size_t start = i;
-        while (i < full.size() && full[i] != u'\\') ++i;
-        if (start == i) break;
-        std::u16string_view name(full.data() + start, i - start);
+    for (size_t i = 2;;) {
+        std::u16string_view name = NextName(full, &i);
+        if (name.empty()) break;
         // The walk tells a bad name from a missing drive.
-        for (char16_t c : name) {
-            if (InvalidNameChar(c)) return false;
-        }
+        if (!ValidName(name)) return false;
         if (!lastName.empty()) folder = exact;
         lastName = name;
         exact += '/';
@@ -151,16 +163,10 @@ Dword MapPath(std::u16string_view path, HostPath* out) {
     if (::stat(host.c_str(), &st) != 0) return kErrPathNotFound;
     bool exists = true;
     bool parentExists = true;
-    size_t i = 2;
-    while (i < full.size()) {
-        while (i < full.size() && full[i] == u'\\') ++i;
-        size_t start = i;
-        while (i < full.size() && full[i] != u'\\') ++i;
-        if (start == i) break;
-        std::u16string_view name(full.data() + start, i - start);
-        for (char16_t c : name) {
-            if (InvalidNameChar(c)) return kErrInvalidName;
-        }
+    for (size_t i = 2;;) {
+        std::u16string_view name = NextName(full, &i);
+        if (name.empty()) break;
+        if (!ValidName(name)) return kErrInvalidName;
         parentExists = exists;
         std::string hostName = ToHost(name);
         if (exists) {
