@@ -16,6 +16,7 @@
 #include "platform/sim/fail.h"
 #include "platform/sim/host_errors.h"
 #include "platform/sim/host_text.h"
+#include "platform/sim/inf_buffers.h"
 #include "platform/sim/inf_dirs.h"
 #include "platform/sim/inf_lookup.h"
 #include "platform/sim/inf_model.h"
@@ -120,7 +121,7 @@ HInf SetupOpenInfFileW(const char16_t* path, const char16_t* infClass, Dword sty
     if (errorLine) *errorLine = 0;
     if (!path || !*path) return sim::Fail(kErrInvalidParameter, InvalidInf());
     OpenOptions options;
-    std::string bytes;
+    std::string bytes = TakeByteBuffer();
     if (Dword error = ReadInfFile(path, &options.path, &bytes)) return sim::Fail(error, InvalidInf());
     options.folders = MachineFolders();
     // The thread's locale at the time of the open chooses the string table.
@@ -133,6 +134,7 @@ HInf SetupOpenInfFileW(const char16_t* path, const char16_t* infClass, Dword sty
 void SetupCloseInfFile(HInf inf) {
     if (!Data(inf)) return;
     inf->magic = 0;
+    KeepInfBuffers(std::move(inf->data));
     delete inf;
 }
 

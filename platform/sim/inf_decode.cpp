@@ -142,8 +142,9 @@ Encoding DetectEncoding(std::string_view bytes) {
     return Encoding::Ansi;
 }
 
-std::u16string DecodeInfText(std::string_view bytes) {
-    std::u16string out;
+void DecodeInfText(std::string_view bytes, std::u16string* text) {
+    std::u16string& out = *text;
+    out.clear();
     switch (DetectEncoding(bytes)) {
         case Encoding::Utf16: {
             const size_t units = bytes.size() / 2;
@@ -161,7 +162,6 @@ std::u16string DecodeInfText(std::string_view bytes) {
             DecodeAnsi(bytes, out);
             break;
     }
-    return out;
 }
 
 }  // namespace platform::sim::inf

@@ -14,8 +14,9 @@ enum class Encoding { Ansi, Utf8, Utf16 };
 // Which encoding the platform reads these bytes in.
 Encoding DetectEncoding(std::string_view bytes);
 
-// The file's text, without its byte-order mark. Nothing is refused: a malformed UTF-8
-// sequence becomes U+FFFD and UTF-16 code units are taken as they are.
-std::u16string DecodeInfText(std::string_view bytes);
+// The file's text, without its byte-order mark, into *out (emptied first: its room is
+// reused). Nothing is refused: a malformed UTF-8 sequence becomes U+FFFD and UTF-16
+// code units are taken as they are.
+void DecodeInfText(std::string_view bytes, std::u16string* out);
 
 }  // namespace platform::sim::inf

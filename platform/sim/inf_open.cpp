@@ -5,6 +5,7 @@
 #include "platform/last_error.h"
 #include "platform/sim/fail.h"
 #include "platform/sim/host_text.h"
+#include "platform/sim/inf_buffers.h"
 #include "platform/sim/inf_decode.h"
 #include "platform/sim/inf_lookup.h"
 #include "platform/sim/inf_parse.h"
@@ -57,8 +58,10 @@ HInf OpenInfFromBytes(std::string bytes, const OpenOptions& options, unsigned* e
     InfData& inf = object->data;
     // The bytes go as soon as they are decoded; the decoded text becomes the pool that
     // the tokens are gathered in.
-    std::u16string text = DecodeInfText(bytes);
-    std::string().swap(bytes);
+    std::u16string text = TakeTextBuffer();
+    DecodeInfText(bytes, &text);
+    KeepByteBuffer(std::move(bytes));
+    inf.fields = TakeFieldBuffer();
     const ParseResult parsed = ParseInfText(std::move(text), &inf);
     if (parsed.error) {
         if (errorLine) *errorLine = parsed.line;
