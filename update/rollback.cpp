@@ -8,6 +8,7 @@
 #include "log/log.h"
 #include "platform/files.h"
 #include "update/update.h"
+#include "util/pending_renames.h"
 #include "util/text.h"
 
 namespace {
@@ -43,8 +44,13 @@ void Update::Rollback() {
             LogPrint(2, u"Rollback(): MoveFile( \"%s\", \"%s\")\n", Field(fields, 2), Field(fields, 1));
             platform::MoveFileExW(Field(fields, 2).c_str(), Field(fields, 1).c_str(), 0);
         } else if (keyword == u"QueuedMove") {
-            // A move registered for the next restart stays registered.
             LogPrint(2, u"Rollback(): QueuedMove( \"%s\", \"%s\")\n", Field(fields, 2), Field(fields, 1));
+            // Left registered, the restart would still carry the move out: a held file
+            // of the earlier installation would go aside with nothing to take its place.
+            if (!CancelQueuedMove(Field(fields, 1), Field(fields, 2))) {
+                LogPrint(0, u"Rollback(): the move of \"%s\" at the next restart could not be taken back.\n",
+                         Field(fields, 1));
+            }
         } else if (keyword == u"CopyInf" || keyword == u"UpdateDriver") {
             // FIXME: driver packages and bindings are not undone yet; nothing in this
             // build writes these lines.

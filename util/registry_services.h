@@ -6,6 +6,17 @@
 
 #include "platform/registry.h"
 
+// A key the caller opened, closed when it goes.
+struct OpenedKey {
+    platform::HKey key = nullptr;
+    OpenedKey() = default;
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+    ~OpenedKey() {
+        if (key) platform::RegCloseKey(key);
+    }
+};
+
 long EnumSubKeyName(platform::HKey key, platform::Dword index, std::u16string& out);
 long EnumValueName(platform::HKey key, platform::Dword index, std::u16string& out);
 // A missing value's error is returned and the output left as it was.

@@ -8,6 +8,7 @@
 #include "platform/system.h"
 #include "util/basic_exception.h"
 #include "util/os_info.h"
+#include "util/registry_services.h"
 
 namespace {
 
@@ -60,13 +61,6 @@ CountKey ResolveCountKey(const std::u16string& name) {
     }
     return key;
 }
-
-struct OpenedKey {
-    platform::HKey key = nullptr;
-    ~OpenedKey() {
-        if (key) platform::RegCloseKey(key);
-    }
-};
 
 bool ReadCount(platform::HKey key, const std::u16string& name, uint32_t* count) {
     platform::Dword type = 0, size = sizeof *count;

@@ -165,9 +165,13 @@ bool QueueRenameAtReboot(const std::u16string& from, const std::u16string* to, D
     std::u16string list;
     if (reg::GetValue(db, key, u"PendingFileRenameOperations", &value)) {
         list.assign(reinterpret_cast<const char16_t*>(value.data.data()), value.data.size() / 2);
-        // Keep the entries, drop the list's final empty string.
-        while (list.size() >= 2 && list[list.size() - 1] == 0 && list[list.size() - 2] == 0) list.pop_back();
-        if (!list.empty() && list.back() != 0) list += u'\0';
+        // Keep the entries, drop the list's closing empty string: one NUL only, since
+        // the empty destination of a deletion at the end looks the same.
+        if (list.size() >= 2 && list[list.size() - 1] == 0 && list[list.size() - 2] == 0) {
+            list.pop_back();
+        } else if (!list.empty() && list.back() != 0) {
+            list += u'\0';
+        }
     }
     list += u"\\??\\" + from;
     list += u'\0';

@@ -145,3 +145,44 @@ TEST(FilesInUse, AnInstallOverAHeldFileFinishesAtTheNextRestart) {
 }
 
 }  // namespace
+
+namespace {
+
+// An install that met a held file has registered moves for the next restart; when a
+// later step then fails, the rollback must leave nothing registered that the restart
+// would carry out against the earlier installation.
+TEST(FilesInUse, ARolledBackInstallLeavesTheRestartNothingToDo) {
+    auto templateMachine = MachineWithEarlierVersion();
+    const std::string held = std::string(kApp) + "\\ulmira.exe";
+    ASSERT_EQ(0, scenario::Winsim(*templateMachine, {"file", "lock", held}).exitCode);
+    const std::string templatePrefix = fs::path(templateMachine->HostPath("C:\\")).parent_path().parent_path();
+    const auto before = scenario::TreeOf(*templateMachine, kApp);
+
+    auto probe = scenario::NewSimMachine();
+    const std::string probePrefix = fs::path(probe->HostPath("C:\\")).parent_path().parent_path();
+    auto fresh = [&] {
+        fs::remove_all(probePrefix);
+        fs::copy(templatePrefix, probePrefix, fs::copy_options::recursive);
+    };
+    fresh();
+    ASSERT_EQ(0, scenario::Winsim(*probe, {"fault", "add", "WriteFile", "1000000", "5"}).exitCode);
+    ASSERT_EQ(1, probe->RunKavrin({"apponly_install", "C:\\pkg"}).exitCode);
+    std::map<std::string, int> counts = CallCounts(*probe);
+
+    int rolledBack = 0;
+    for (const char* operation : {"CopyFileW", "MoveFileExW", "SetupDecompressOrCopyFileW", "WriteFile"}) {
+        for (int n = 1; n <= counts[operation]; ++n) {
+            fresh();
+            ASSERT_EQ(0, scenario::Winsim(*probe, {"fault", "add", operation, std::to_string(n), "32"}).exitCode);
+            RunResult r = probe->RunKavrin({"apponly_install", "C:\\pkg"});
+            if (r.exitCode != 200) continue;
+            ++rolledBack;
+            const std::string where = std::string(operation) + " call " + std::to_string(n);
+            ASSERT_EQ(0, scenario::Winsim(*probe, {"reboot"}).exitCode) << where;
+            EXPECT_EQ("", Differences(before, scenario::TreeOf(*probe, kApp))) << where << " after the restart";
+        }
+    }
+    EXPECT_GT(rolledBack, 0);
+}
+
+}  // namespace
