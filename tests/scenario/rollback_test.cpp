@@ -64,23 +64,44 @@ std::map<std::string, int> CallCounts(const Machine& machine) {
     return counts;
 }
 
+// A machine that starts each run again from a copy of a template machine's state.
+class Replay {
+public:
+    explicit Replay(const Machine& templateMachine)
+        : template_(PrefixOf(templateMachine)), probe_(scenario::NewSimMachine()), prefix_(PrefixOf(*probe_)) {
+        Fresh();
+    }
+    Machine& Fresh() {
+        fs::remove_all(prefix_);
+        fs::copy(template_, prefix_, fs::copy_options::recursive);
+        return *probe_;
+    }
+    // How often an install from the template's state makes each call (a plan that
+    // never fires counts them), and its exit code.
+    std::map<std::string, int> CountCalls(int* exitCode) {
+        Fresh();
+        EXPECT_EQ(0, scenario::Winsim(*probe_, {"fault", "add", "WriteFile", "1000000", "5"}).exitCode);
+        *exitCode = probe_->RunKavrin({"apponly_install", "C:\\pkg"}).exitCode;
+        return CallCounts(*probe_);
+    }
+
+private:
+    static std::string PrefixOf(const Machine& machine) {
+        return fs::path(machine.HostPath("C:\\")).parent_path().parent_path();
+    }
+    std::string template_;
+    std::unique_ptr<Machine> probe_;
+    std::string prefix_;
+};
+
 TEST(Rollback, AFaultAtEveryPlatformCallLeavesTheEarlierInstallation) {
     auto templateMachine = MachineWithEarlierVersion();
-    const std::string templatePrefix = fs::path(templateMachine->HostPath("C:\\")).parent_path().parent_path();
     const auto before = scenario::TreeOf(*templateMachine, kApp);
     ASSERT_FALSE(before.empty());
-
-    // A plan that never fires tells how often the install makes each call.
-    auto probe = scenario::NewSimMachine();
-    const std::string probePrefix = fs::path(probe->HostPath("C:\\")).parent_path().parent_path();
-    auto fresh = [&] {
-        fs::remove_all(probePrefix);
-        fs::copy(templatePrefix, probePrefix, fs::copy_options::recursive);
-    };
-    fresh();
-    ASSERT_EQ(0, scenario::Winsim(*probe, {"fault", "add", "WriteFile", "1000000", "5"}).exitCode);
-    ASSERT_EQ(0, probe->RunKavrin({"apponly_install", "C:\\pkg"}).exitCode);
-    std::map<std::string, int> counts = CallCounts(*probe);
+    Replay replay(*templateMachine);
+    int exitCode = -1;
+    std::map<std::string, int> counts = replay.CountCalls(&exitCode);
+    ASSERT_EQ(0, exitCode);
     ASSERT_FALSE(counts.empty());
 
     // A sharing violation fails the call outright; access denied on a move defers it
@@ -89,9 +110,9 @@ TEST(Rollback, AFaultAtEveryPlatformCallLeavesTheEarlierInstallation) {
     for (const char* error : {"32", "5"}) {
         for (const auto& [operation, calls] : counts) {
             for (int n = 1; n <= calls; ++n) {
-                fresh();
-                ASSERT_EQ(0, scenario::Winsim(*probe, {"fault", "add", operation, std::to_string(n), error}).exitCode);
-                RunResult r = probe->RunKavrin({"apponly_install", "C:\\pkg"});
+                Machine& probe = replay.Fresh();
+                ASSERT_EQ(0, scenario::Winsim(probe, {"fault", "add", operation, std::to_string(n), error}).exitCode);
+                RunResult r = probe.RunKavrin({"apponly_install", "C:\\pkg"});
                 ++points;
                 const std::string where = operation + " call " + std::to_string(n) + " error " + error;
                 if (r.exitCode == 0 || r.exitCode == 1) {
@@ -99,15 +120,15 @@ TEST(Rollback, AFaultAtEveryPlatformCallLeavesTheEarlierInstallation) {
                     // step, a log line) changes nothing of that.
                     if (r.exitCode == 1) {
                         ++deferred;
-                        scenario::Winsim(*probe, {"reboot"});
+                        scenario::Winsim(probe, {"reboot"});
                     }
-                    auto after = scenario::TreeOf(*probe, kApp);
+                    auto after = scenario::TreeOf(probe, kApp);
                     EXPECT_EQ("application, second version\r\n", after["ulmira.exe"]) << where;
                     EXPECT_EQ("Quillon Wireless utilities, second version\r\n", after["readme.txt"]) << where;
                     continue;
                 }
                 ++failures;
-                EXPECT_EQ("", Differences(before, scenario::TreeOf(*probe, kApp)))
+                EXPECT_EQ("", Differences(before, scenario::TreeOf(probe, kApp)))
                     << where << " failed the run with " << r.exitCode << "\n" << r.out;
             }
         }
@@ -144,10 +165,6 @@ TEST(FilesInUse, AnInstallOverAHeldFileFinishesAtTheNextRestart) {
     EXPECT_LE(leftovers, 1);
 }
 
-}  // namespace
-
-namespace {
-
 // An install that met a held file has registered moves for the next restart; when a
 // later step then fails, the rollback must leave nothing registered that the restart
 // would carry out against the earlier installation.
@@ -155,31 +172,23 @@ TEST(FilesInUse, ARolledBackInstallLeavesTheRestartNothingToDo) {
     auto templateMachine = MachineWithEarlierVersion();
     const std::string held = std::string(kApp) + "\\ulmira.exe";
     ASSERT_EQ(0, scenario::Winsim(*templateMachine, {"file", "lock", held}).exitCode);
-    const std::string templatePrefix = fs::path(templateMachine->HostPath("C:\\")).parent_path().parent_path();
     const auto before = scenario::TreeOf(*templateMachine, kApp);
-
-    auto probe = scenario::NewSimMachine();
-    const std::string probePrefix = fs::path(probe->HostPath("C:\\")).parent_path().parent_path();
-    auto fresh = [&] {
-        fs::remove_all(probePrefix);
-        fs::copy(templatePrefix, probePrefix, fs::copy_options::recursive);
-    };
-    fresh();
-    ASSERT_EQ(0, scenario::Winsim(*probe, {"fault", "add", "WriteFile", "1000000", "5"}).exitCode);
-    ASSERT_EQ(1, probe->RunKavrin({"apponly_install", "C:\\pkg"}).exitCode);
-    std::map<std::string, int> counts = CallCounts(*probe);
+    Replay replay(*templateMachine);
+    int exitCode = -1;
+    std::map<std::string, int> counts = replay.CountCalls(&exitCode);
+    ASSERT_EQ(1, exitCode);
 
     int rolledBack = 0;
     for (const char* operation : {"CopyFileW", "MoveFileExW", "SetupDecompressOrCopyFileW", "WriteFile"}) {
         for (int n = 1; n <= counts[operation]; ++n) {
-            fresh();
-            ASSERT_EQ(0, scenario::Winsim(*probe, {"fault", "add", operation, std::to_string(n), "32"}).exitCode);
-            RunResult r = probe->RunKavrin({"apponly_install", "C:\\pkg"});
+            Machine& probe = replay.Fresh();
+            ASSERT_EQ(0, scenario::Winsim(probe, {"fault", "add", operation, std::to_string(n), "32"}).exitCode);
+            RunResult r = probe.RunKavrin({"apponly_install", "C:\\pkg"});
             if (r.exitCode != 200) continue;
             ++rolledBack;
             const std::string where = std::string(operation) + " call " + std::to_string(n);
-            ASSERT_EQ(0, scenario::Winsim(*probe, {"reboot"}).exitCode) << where;
-            EXPECT_EQ("", Differences(before, scenario::TreeOf(*probe, kApp))) << where << " after the restart";
+            ASSERT_EQ(0, scenario::Winsim(probe, {"reboot"}).exitCode) << where;
+            EXPECT_EQ("", Differences(before, scenario::TreeOf(probe, kApp))) << where << " after the restart";
         }
     }
     EXPECT_GT(rolledBack, 0);
