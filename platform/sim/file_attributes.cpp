@@ -12,14 +12,14 @@ namespace {
 
 sqlite3* Db() { return Machine::Current().Db(); }
 
+}  // namespace
+
 // Rows of the path itself and of everything below it. The rows below are the keys
 // that begin with the path and a backslash; in the byte order of the key's index
 // they are exactly the keys from "path\" up to, not including, "path]" (']' is the
 // byte after the backslash). So the index finds them, where a test of every row made
 // each call cost in proportion to the files the machine keeps attributes for.
-const char kBelow[] = "path = ?1 OR (path >= ?1 || '\\' AND path < ?1 || ']')";
-
-}  // namespace
+const char kAttributeRowsAtOrBelow[] = "path = ?1 OR (path >= ?1 || '\\' AND path < ?1 || ']')";
 
 void CreateFileAttributesSchema(sqlite3* db) {
     // Without a rowid the rows live in the key's own tree: a change writes one page, not
@@ -36,16 +36,12 @@ std::optional<Dword> StoredAttributes(const std::u16string& fullPath) {
 }
 
 void StoreAttributes(const std::u16string& fullPath, Dword attributes) {
-    // A row that already holds the attributes is left as it is: an installer sets a
-    // file's attributes again before each move, and a rewritten row costs a page write.
-    Statement s(Db(),
-                "INSERT INTO file_attributes(path, attributes) VALUES(?1, ?2) ON CONFLICT(path) "
-                "DO UPDATE SET attributes = excluded.attributes WHERE attributes <> excluded.attributes");
+    Statement s(Db(), "INSERT OR REPLACE INTO file_attributes(path, attributes) VALUES(?, ?)");
     s.Bind(1, FoldKey(fullPath)).Bind(2, attributes).Run();
 }
 
 void ForgetAttributes(const std::u16string& fullPath) {
-    std::string sql = std::string("DELETE FROM file_attributes WHERE ") + kBelow;
+    std::string sql = std::string("DELETE FROM file_attributes WHERE ") + kAttributeRowsAtOrBelow;
     Statement s(Db(), sql.c_str());
     s.Bind(1, FoldKey(fullPath)).Run();
 }
@@ -53,7 +49,7 @@ void ForgetAttributes(const std::u16string& fullPath) {
 void MoveAttributes(const std::u16string& from, const std::u16string& to) {
     std::string oldKey = FoldKey(from);
     std::string newKey = FoldKey(to);
-    std::string below = std::string(" FROM file_attributes WHERE ") + kBelow;
+    std::string below = std::string(" FROM file_attributes WHERE ") + kAttributeRowsAtOrBelow;
     Transaction t(Db());
     // Read, removed and written again rather than renamed in place: an update of the
     // key over a range made SQLite build a temporary table for every file moved.

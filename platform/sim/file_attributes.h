@@ -12,6 +12,8 @@
 namespace platform::sim {
 
 void CreateFileAttributesSchema(sqlite3* db);
+// The condition on file_attributes for the rows of path ?1 and of everything below it.
+extern const char kAttributeRowsAtOrBelow[];
 std::optional<Dword> StoredAttributes(const std::u16string& fullPath);
 void StoreAttributes(const std::u16string& fullPath, Dword attributes);
 // Forgets the path and everything below it.

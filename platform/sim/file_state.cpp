@@ -1,6 +1,7 @@
 #include "platform/sim/file_state.h"
 
 #include "platform/files.h"
+#include "platform/sim/file_attributes.h"
 #include "platform/sim/host_text.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sqlite_db.h"
@@ -10,12 +11,11 @@ namespace platform::sim {
 bool FileState::ReadOnly() const { return attributes.value_or(0) & kFileAttributeReadOnly; }
 
 FileState StateOf(const std::u16string& fullPath) {
-    // The rows below a path are the keys from "path\" up to, not including, "path]"
-    // (']' is the byte after the backslash), which the key's index finds directly.
-    Statement s(Machine::Current().Db(),
-                "SELECT (SELECT error FROM file_locks WHERE path = ?1), "
-                "(SELECT attributes FROM file_attributes WHERE path = ?1), "
-                "EXISTS(SELECT 1 FROM file_attributes WHERE path = ?1 OR (path >= ?1 || '\\' AND path < ?1 || ']'))");
+    static const std::string sql = std::string("SELECT (SELECT error FROM file_locks WHERE path = ?1), "
+                                               "(SELECT attributes FROM file_attributes WHERE path = ?1), "
+                                               "EXISTS(SELECT 1 FROM file_attributes WHERE ") +
+                                   kAttributeRowsAtOrBelow + ")";
+    Statement s(Machine::Current().Db(), sql.c_str());
     s.Bind(1, FoldKey(fullPath));
     FileState state;
     if (!s.Step()) return state;
